@@ -1,0 +1,25 @@
+// qxcore: the core library of a real-time 3D engine. This header includes the
+// whole public interface; each subsystem's headers can also be included alone.
+#pragma once
+
+// Library frame, messages and sinks
+#include "qxcore/core/assertions.h"
+#include "qxcore/core/debug_logger.h"
+#include "qxcore/core/export.h"
+#include "qxcore/core/lifecycle.h"
+#include "qxcore/core/message_handler.h"
+#include "qxcore/core/message_stdio.h"
+#include "qxcore/core/messages.h"
+#include "qxcore/core/system_errors.h"
+
+// Strings, tokens and formatting
+#include "qxcore/strings/bit_helpers.h"
+#include "qxcore/strings/c_string_helpers.h"
+#include "qxcore/strings/float_text.h"
+#include "qxcore/strings/format.h"
+#include "qxcore/strings/string.h"
+#include "qxcore/strings/string_dyn.h"
+#include "qxcore/strings/string_fixed.h"
+#include "qxcore/strings/string_tokenizer.h"
+#include "qxcore/strings/strings_mutable.h"
+#include "qxcore/strings/tokens.h"

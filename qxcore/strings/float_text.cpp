@@ -1,0 +1,111 @@
+#include "qxcore/strings/float_text.h"
+
+#include <bit>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "qxcore/strings/strings_mutable.h"
+
+namespace quarn {
+
+namespace {
+
+int hex_digit_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Hexadecimal digits up to the terminator, at least one, value within 32 bits.
+// Signs, blanks and "0x" are refused: the form is written by the library.
+bool parse_bit_pattern(const char* digits, std::uint32_t* bits) {
+  if (*digits == '\0') return false;
+  std::uint64_t value = 0;
+  for (const char* p = digits; *p != '\0'; ++p) {
+    int digit = hex_digit_value(*p);
+    if (digit < 0) return false;
+    value = value * 16 + static_cast<unsigned int>(digit);
+    if (value > 0xFFFFFFFFu) return false;
+  }
+  *bits = static_cast<std::uint32_t>(value);
+  return true;
+}
+
+// A decimal too large or too small for a double: decide between infinity and
+// zero from where its first significant digit stands.
+double out_of_range_value(const char* begin, const char* end) {
+  bool negative = *begin == '-';
+  long position = 0;  // decimal exponent of the first significant digit, roughly
+  bool seen_point = false, seen_digit = false;
+  const char* p = begin + (negative ? 1 : 0);
+  for (; p < end && (std::isdigit(static_cast<unsigned char>(*p)) || *p == '.'); ++p) {
+    if (*p == '.') {
+      seen_point = true;
+    } else if (*p != '0' || seen_digit) {
+      if (!seen_digit && seen_point) --position;
+      if (!seen_point) ++position;
+      seen_digit = true;
+    } else if (seen_point) {
+      --position;
+    }
+  }
+  if (p < end && (*p == 'e' || *p == 'E')) position += std::strtol(p + 1, nullptr, 10);
+  double magnitude = position > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  return negative ? -magnitude : magnitude;
+}
+
+// Decimal text as strtod reads it in the "C" locale (leading blanks, an
+// optional sign, "inf", "nan"), without depending on the host's locale.
+bool parse_decimal(const char* text, double* value, const char** stop) {
+  const char* p = text;
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  if (*p == '+' && p[1] != '-') ++p;
+  const char* end = p + std::strlen(p);
+  std::from_chars_result result = std::from_chars(p, end, *value, std::chars_format::general);
+  if (result.ec == std::errc::invalid_argument) return false;
+  if (result.ec == std::errc::result_out_of_range) *value = out_of_range_value(p, result.ptr);
+  *stop = result.ptr;
+  return true;
+}
+
+}  // namespace
+
+bool float_to_string(mstring_t* out, float value) {
+  // The same bytes as printf("&%08x"), without a trip through the formatter.
+  static constexpr char HEX_DIGITS[] = "0123456789abcdef";
+  std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+  char text[10];
+  text[0] = '&';
+  for (int i = 0; i < 8; ++i) text[8 - i] = HEX_DIGITS[(bits >> (4 * i)) & 0xF];
+  text[9] = '\0';
+  return out->copy(string_alias_t(text));
+}
+
+bool string_to_float(float* out, const string& text) {
+  const char* s = text.c_str();
+  std::uint32_t bits;
+  if (s[0] == '&') {
+    if (!parse_bit_pattern(s + 1, &bits)) return false;
+    *out = std::bit_cast<float>(bits);
+    return true;
+  }
+  if (s[0] == '$') {
+    if (!parse_bit_pattern(s + 1, &bits)) return false;
+    *out = std::bit_cast<float>(__builtin_bswap32(bits));
+    return true;
+  }
+  double value;
+  const char* stop;
+  if (!parse_decimal(s, &value, &stop)) return false;
+  bool at_end = *stop == '\0' || (*stop == 'f' && stop[1] == '\0');
+  if (!at_end) return false;
+  *out = static_cast<float>(value);
+  return true;
+}
+
+}  // namespace quarn

@@ -1,0 +1,10 @@
+target_sources(qxcore PRIVATE
+  strings/bit_helpers.cpp
+  strings/c_string_helpers.cpp
+  strings/float_text.cpp
+  strings/format.cpp
+  strings/string.cpp
+  strings/string_dyn.cpp
+  strings/string_tokenizer.cpp
+  strings/strings_mutable.cpp
+  strings/tokens.cpp)

@@ -1,0 +1,11 @@
+// One stop of the demo tour per subsystem, in the order the library builds up.
+#pragma once
+
+namespace demo {
+
+void section(const char* title);  // prints a heading
+
+void tour_messages();
+void tour_strings();
+
+}  // namespace demo
