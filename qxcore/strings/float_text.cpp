@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -36,6 +35,17 @@ bool parse_bit_pattern(const char* digits, std::uint32_t* bits) {
   return true;
 }
 
+// The exponent digits after "e", held within +-1e6: far beyond any double,
+// and far from overflowing the sum it joins.
+long saturated_exponent(const char* p, const char* end) {
+  bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+')) ++p;
+  long value = 0;
+  for (; p < end && std::isdigit(static_cast<unsigned char>(*p)); ++p)
+    if (value < 1000000) value = value * 10 + (*p - '0');
+  return negative ? -value : value;
+}
+
 // A decimal too large or too small for a double: decide between infinity and
 // zero from where its first significant digit stands.
 double out_of_range_value(const char* begin, const char* end) {
@@ -54,7 +64,7 @@ double out_of_range_value(const char* begin, const char* end) {
       --position;
     }
   }
-  if (p < end && (*p == 'e' || *p == 'E')) position += std::strtol(p + 1, nullptr, 10);
+  if (p < end && (*p == 'e' || *p == 'E')) position += saturated_exponent(p + 1, end);
   double magnitude = position > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   return negative ? -magnitude : magnitude;
 }

@@ -178,7 +178,11 @@ TEST(Checks, DebugBreakWithoutDebuggerReturns) {
 
 TEST(SystemErrors, ErrnoAndItsText) {
   int codes[] = {0, EINVAL, ENOENT, EACCES, 9999};
-  for (int code : codes) EXPECT_STREQ(quarn::v_strerror(code), std::strerror(code)) << code;
+  for (int code : codes) {
+    // Texts of unknown codes live in a buffer that the next call replaces.
+    std::string ours = quarn::v_strerror(code);
+    EXPECT_EQ(ours, std::strerror(code)) << code;
+  }
   errno = ERANGE;
   EXPECT_EQ(quarn::v_errno_addr(), &errno);
   EXPECT_EQ(*quarn::v_errno_addr(), ERANGE);
