@@ -23,3 +23,16 @@
 #include "qxcore/strings/string_tokenizer.h"
 #include "qxcore/strings/strings_mutable.h"
 #include "qxcore/strings/tokens.h"
+
+// Containers, block pools, chunk space and hash tables
+#include "qxcore/collections/arrays/array_dyn.h"
+#include "qxcore/collections/arrays/array_fixed.h"
+#include "qxcore/collections/arrays/arrays_base_impl.h"
+#include "qxcore/collections/bmem_manager.h"
+#include "qxcore/collections/chunk_space.h"
+#include "qxcore/collections/list.h"
+#include "qxcore/collections/process_pools.h"
+#include "qxcore/collections/vdatahash.h"
+#include "qxcore/collections/vdatalist.h"
+#include "qxcore/collections/vptrhash.h"
+#include "qxcore/collections/vptrlist.h"

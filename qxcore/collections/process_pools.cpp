@@ -1,0 +1,23 @@
+#include "qxcore/collections/process_pools.h"
+
+namespace quarn {
+
+namespace {
+
+// Built before (so torn down after) any other static of the library, so a
+// static container still holding nodes at unload never outlives its pool.
+__attribute__((init_priority(101))) constinit bmem_manager_t chunk_descriptors;
+__attribute__((init_priority(101))) constinit bmem_manager_t hash_entries;
+__attribute__((init_priority(101))) constinit bmem_manager_t hash_payloads;
+
+}  // namespace
+
+bmem_manager_t& chunk_descriptor_pool() { return chunk_descriptors; }
+bmem_manager_t& hash_entry_pool() { return hash_entries; }
+bmem_manager_t& hash_payload_pool() { return hash_payloads; }
+
+unsigned int process_pool_blocks() {
+  return chunk_descriptors.block_count() + hash_entries.block_count() + hash_payloads.block_count();
+}
+
+}  // namespace quarn

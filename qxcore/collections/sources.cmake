@@ -1,0 +1,9 @@
+target_sources(qxcore PRIVATE
+  collections/bmem_manager.cpp
+  collections/chunk_space.cpp
+  collections/process_pools.cpp
+  collections/vdatahash.cpp
+  collections/vdatalist.cpp
+  collections/vhash_base.cpp
+  collections/vptrhash.cpp
+  collections/vptrlist.cpp)

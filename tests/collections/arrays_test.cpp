@@ -1,0 +1,143 @@
+// Arrays: the designed growth, the checks and their exact reports, removal
+// during a forward loop, and random operations beside std::vector with an
+// element type that owns heap memory (so a missed destructor is a leak).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "qxcore/collections/arrays/array_dyn.h"
+#include "qxcore/collections/arrays/array_fixed.h"
+#include "qxcore/strings/string_dyn.h"
+#include "tests/support/capture_sink.h"
+#include "tests/support/counting_hooks.h"
+
+namespace {
+
+using text_t = quarn::string_dyn_t<>;
+
+TEST(Arrays, GrowthFollowsCapacityTimesTwoPlusTwo) {
+  quarn::array_dyn_t<int> a;
+  std::vector<unsigned int> capacities;
+  for (int i = 0; i < 62; ++i) {
+    ASSERT_TRUE(a.push_back(i));
+    if (capacities.empty() || capacities.back() != a.capacity()) capacities.push_back(a.capacity());
+  }
+  EXPECT_EQ(capacities, (std::vector<unsigned int>{2, 6, 14, 30, 62}));
+  EXPECT_EQ(qxtest::block_size(a.data()), 62 * sizeof(int));
+  EXPECT_FALSE(qxtest::is_scalar_block(a.data()));
+  for (int i = 0; i < 62; ++i) EXPECT_EQ(a[i], i);
+
+  a.resize(10);
+  a.trim();  // gives the spare room back
+  EXPECT_EQ(a.capacity(), 10u);
+  EXPECT_EQ(a[9], 9);
+  a.clear();
+  a.trim();
+  EXPECT_EQ(a.capacity(), 0u);
+  EXPECT_EQ(a.data(), nullptr);
+}
+
+TEST(Arrays, ChecksReportAndNeverReachOutsideTheStorage) {
+  qxtest::capture_sink_t sink;
+  quarn::array_fixed_t<int, 4> a;
+  a.push_back(7);
+  a[1] = 99;       // index past the live elements: reported, lands in scratch
+  a[100000] = 98;  // far past the storage
+  int read = a[2];
+  (void)read;
+  auto before = a.begin() - 1;
+  *before = 5;
+  auto past = a.end();
+  *past = 6;
+  EXPECT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0], 7);
+  const char* module = "collections/arrays/arrays_base_impl.h";
+  std::string overflow = std::string(module) + ":1261: unknown fn: [array_t] boundary check failed - index overflow";
+  EXPECT_EQ(sink.errors(),
+            (std::vector<std::string>{
+                overflow, overflow, overflow,
+                std::string(module) + ":1277: unknown fn: [array_t] boundary check failed - iterator underflow",
+                std::string(module) + ":1281: unknown fn: [array_t] boundary check failed - iterator overflow"}));
+}
+
+TEST(Arrays, FixedArraysRefuseToGrowPastTheirRoom) {
+  quarn::array_fixed_t<text_t, 3> a;
+  EXPECT_TRUE(a.resize(3));
+  EXPECT_FALSE(a.push_back(text_t("x")));
+  EXPECT_FALSE(a.resize(4));
+  EXPECT_EQ(a.size(), 3u);
+  a[2] = quarn::string_alias_t("kept");
+  EXPECT_TRUE(a.resize(1));  // destroys the two last elements
+  EXPECT_EQ(a.size(), 1u);
+}
+
+TEST(Arrays, RemovalInAForwardLoopKeepsOrderAndVisitsEveryElement) {
+  quarn::array_dyn_t<int> a;
+  for (int i = 0; i < 10; ++i) a.push_back(i);
+  std::vector<int> visited;
+  for (auto it = a.begin(); it != a.end(); ++it) {
+    visited.push_back(*it);
+    if (*it % 3 == 0) it = a.remove(it);
+  }
+  EXPECT_EQ(visited, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(std::vector<int>(a.data(), a.data() + a.size()), (std::vector<int>{1, 2, 4, 5, 7, 8}));
+  EXPECT_EQ(a.remove(0).index(), -1);  // the position before the first element
+}
+
+TEST(Arrays, RandomOperationsMatchAVector) {
+  quarn::array_dyn_t<text_t> a;
+  std::vector<std::string> model;
+  std::mt19937 rng(9);
+  for (int step = 0; step < 5000; ++step) {
+    switch (rng() % 5) {
+      case 0:
+      case 1: {
+        std::string s = "v" + std::to_string(step);
+        ASSERT_TRUE(a.push_back(text_t(s.c_str())));
+        model.push_back(s);
+        break;
+      }
+      case 2:
+        if (!model.empty()) {
+          unsigned int i = rng() % model.size();
+          a.remove(i);
+          model.erase(model.begin() + i);
+        }
+        break;
+      case 3: {
+        unsigned int n = rng() % 40;
+        ASSERT_TRUE(a.resize(n));
+        model.resize(n);
+        break;
+      }
+      case 4:
+        if (!model.empty()) {  // an element appended from the array itself
+          unsigned int i = rng() % model.size();
+          ASSERT_TRUE(a.push_back(a[i]));
+          model.push_back(model[i]);
+        }
+        break;
+    }
+    ASSERT_EQ(a.size(), model.size());
+    for (unsigned int i = 0; i < model.size(); ++i) ASSERT_STREQ(a[i].c_str(), model[i].c_str()) << step;
+  }
+  quarn::array_dyn_t<text_t> copy(a);
+  ASSERT_EQ(copy.size(), a.size());
+  for (unsigned int i = 0; i < a.size(); ++i) EXPECT_NE(copy[i].c_str(), a[i].c_str());
+}
+
+TEST(Arrays, RefusedGrowthChangesNothing) {
+  quarn::array_dyn_t<int> a;
+  a.push_back(1);
+  a.push_back(2);
+  qxtest::allocation_failure_scope_t refuse(0);
+  EXPECT_FALSE(a.push_back(3));
+  EXPECT_FALSE(a.resize(100));
+  EXPECT_EQ(a.size(), 2u);
+  EXPECT_EQ(a.capacity(), 2u);
+  EXPECT_EQ(a[1], 2);
+}
+
+}  // namespace
