@@ -23,3 +23,9 @@
 #include "qxcore/strings/string_tokenizer.h"
 #include "qxcore/strings/strings_mutable.h"
 #include "qxcore/strings/tokens.h"
+
+// Paths, wildcards and the command line
+#include "qxcore/strings/command_line.h"
+#include "qxcore/strings/paths.h"
+#include "qxcore/strings/raw_paths.h"
+#include "qxcore/strings/wildcard.h"
