@@ -24,6 +24,12 @@
 #include "qxcore/strings/strings_mutable.h"
 #include "qxcore/strings/tokens.h"
 
+// Paths, wildcards and the command line
+#include "qxcore/strings/command_line.h"
+#include "qxcore/strings/paths.h"
+#include "qxcore/strings/raw_paths.h"
+#include "qxcore/strings/wildcard.h"
+
 // Containers, block pools, chunk space and hash tables
 #include "qxcore/collections/arrays/array_dyn.h"
 #include "qxcore/collections/arrays/array_fixed.h"

@@ -13,18 +13,20 @@ void section(const char* title) { std::printf("\n== %s ==\n", title); }
 
 }  // namespace demo
 
-int main() {
+int main(int argc, char** argv) {
   // Line-buffered even into a pipe, so the console sink's two streams interleave in order.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::printf("qxcore demo host\n");
   quarn::qxcore_init(demo::host_new, demo::host_new_vector, demo::host_delete,
                      demo::host_delete_vector, 0x40000002);
   std::printf("qxcore_init: %zu service objects live\n", demo::hook_counts().scalar_outstanding);
+  quarn::cdl_init(argc, argv);  // copied: the library keeps no pointer into argv
 
   {
     quarn::message_stdio_t console;  // registers itself; unregisters at the end of scope
     demo::tour_messages();
     demo::tour_strings();
+    demo::tour_paths();
   }
 
   quarn::qxcore_shutdown();
