@@ -8,5 +8,6 @@ void section(const char* title);  // prints a heading
 void tour_messages();
 void tour_strings();
 void tour_paths();
+void tour_collections();
 
 }  // namespace demo
