@@ -48,6 +48,26 @@ class intrusive_list_base_t {
     ++count_;
   }
 
+  // Returns every node to the pool and empties the list.
+  void release_all() {
+    for (Node* node = first_; node != nullptr;) {
+      Node* next = node->next;
+      pool_->free(node);
+      node = next;
+    }
+    first_ = last_ = nullptr;
+    count_ = 0;
+  }
+
+  // Unlinks the first or last node; reports and answers null on an empty list.
+  Node* unlink_end(Node* node, const char* message) {
+    if (node == nullptr)
+      error("%s", message);
+    else
+      unlink(node);
+    return node;
+  }
+
   void unlink(Node* node) {
     (node->prev != nullptr ? node->prev->next : first_) = node->next;
     (node->next != nullptr ? node->next->prev : last_) = node->prev;

@@ -60,15 +60,7 @@ void vdatalist_t::remove_pos(vdatalist_node_t* node) {
   pool_->free(node);
 }
 
-void vdatalist_t::remove_all() {
-  for (vdatalist_node_t* node = first_; node != nullptr;) {
-    vdatalist_node_t* next = node->next;
-    pool_->free(node);
-    node = next;
-  }
-  first_ = last_ = nullptr;
-  count_ = 0;
-}
+void vdatalist_t::remove_all() { release_all(); }
 
 void vdatalist_t::tinsert(vdatalist_node_t* node) { link_between(node, nullptr, first_); }
 
@@ -87,21 +79,11 @@ void vdatalist_t::tremove_pos(vdatalist_node_t* node) {
 }
 
 vdatalist_node_t* vdatalist_t::tremove_first() {
-  vdatalist_node_t* node = first_;
-  if (node == nullptr)
-    error("[vdatalist_t] removal from an empty list");
-  else
-    unlink(node);
-  return node;
+  return unlink_end(first_, "[vdatalist_t] removal from an empty list");
 }
 
 vdatalist_node_t* vdatalist_t::tremove_last() {
-  vdatalist_node_t* node = last_;
-  if (node == nullptr)
-    error("[vdatalist_t] removal from an empty list");
-  else
-    unlink(node);
-  return node;
+  return unlink_end(last_, "[vdatalist_t] removal from an empty list");
 }
 
 bool vdatalist_t::same_pool(const vdatalist_t* src) const {

@@ -39,39 +39,29 @@ vptrlist_node_t* vptrlist_t::append(vptrlist_node_t* pos, void* p) {
   return node;
 }
 
+namespace {
+void* release_node(bmem_manager_t* pool, vptrlist_node_t* node) {
+  if (node == nullptr) return nullptr;
+  void* payload = node->ptr;
+  pool->free(node);
+  return payload;
+}
+}  // namespace
+
 void* vptrlist_t::remove_first() {
-  if (first_ == nullptr) {
-    error("[vptrlist_t] remove_first on an empty list");
-    return nullptr;
-  }
-  return remove_pos(first_);
+  return release_node(pool_, unlink_end(first_, "[vptrlist_t] remove_first on an empty list"));
 }
 
 void* vptrlist_t::remove_last() {
-  if (last_ == nullptr) {
-    error("[vptrlist_t] remove_last on an empty list");
-    return nullptr;
-  }
-  return remove_pos(last_);
+  return release_node(pool_, unlink_end(last_, "[vptrlist_t] remove_last on an empty list"));
 }
 
 void* vptrlist_t::remove_pos(vptrlist_node_t* node) {
-  if (node == nullptr) return nullptr;
-  void* payload = node->ptr;
-  unlink(node);
-  pool_->free(node);
-  return payload;
+  if (node != nullptr) unlink(node);
+  return release_node(pool_, node);
 }
 
-void vptrlist_t::remove_all() {
-  for (vptrlist_node_t* node = first_; node != nullptr;) {
-    vptrlist_node_t* next = node->next;
-    pool_->free(node);
-    node = next;
-  }
-  first_ = last_ = nullptr;
-  count_ = 0;
-}
+void vptrlist_t::remove_all() { release_all(); }
 
 vptrlist_node_t* vptrlist_t::find_ptr(const void* p, vptrlist_node_t* from) const {
   for (vptrlist_node_t* node = from != nullptr ? from : first_; node != nullptr; node = node->next)
