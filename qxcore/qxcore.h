@@ -42,3 +42,7 @@
 #include "qxcore/collections/vdatalist.h"
 #include "qxcore/collections/vptrhash.h"
 #include "qxcore/collections/vptrlist.h"
+
+// Platform services
+#include "qxcore/sys/child_process.h"
+#include "qxcore/sys/dynamic_library.h"
