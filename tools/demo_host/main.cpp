@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     demo::tour_strings();
     demo::tour_paths();
     demo::tour_collections();
+    demo::tour_plugins();
   }
 
   quarn::qxcore_shutdown();

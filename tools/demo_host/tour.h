@@ -9,5 +9,6 @@ void tour_messages();
 void tour_strings();
 void tour_paths();
 void tour_collections();
+void tour_plugins();
 
 }  // namespace demo
