@@ -13,16 +13,6 @@
 #define QXTEST_TEXT(a) QXTEST_TEXT2(a)
 #define EXPORTED extern "C" __attribute__((visibility("default")))
 
-#ifndef FAIL_SYMBOLS
-#define FAIL_SYMBOLS 0
-#endif
-#ifndef FAIL_REGISTER
-#define FAIL_REGISTER 0
-#endif
-#ifndef REFUSE_UNREGISTER
-#define REFUSE_UNREGISTER 0
-#endif
-
 namespace {
 
 constexpr const char* PLUGIN = QXTEST_TEXT(PLUGIN_NAME);
