@@ -155,7 +155,9 @@ bool spawn(char* const* argv, int out_fd, int err_fd, pid_t* pid) {
       ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
       ::posix_spawn_file_actions_adddup2(&actions, out_fd, 1) == 0 &&
       ::posix_spawn_file_actions_adddup2(&actions, err_fd, 2) == 0 &&
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
       ::posix_spawn_file_actions_addclosefrom_np(&actions, 3) == 0 &&
+#endif
       ::posix_spawnattr_setsigmask(&attributes, &no_signals) == 0 &&
       ::posix_spawnattr_setsigdefault(&attributes, &all_signals) == 0 &&
       ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
