@@ -10,5 +10,6 @@ void tour_strings();
 void tour_paths();
 void tour_collections();
 void tour_fs();
+void tour_plugins();
 
 }  // namespace demo
