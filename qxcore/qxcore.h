@@ -63,6 +63,7 @@
 #include "qxcore/fs/zipfs_device.h"
 #include "qxcore/fs/zipfs_file.h"
 #include "qxcore/fs/zipfs_tree.h"
+
 // Platform services
 #include "qxcore/sys/child_process.h"
 #include "qxcore/sys/dynamic_library.h"
