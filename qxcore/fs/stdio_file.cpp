@@ -45,7 +45,13 @@ void stdio_file_t::close_stream() {
   stream_ = nullptr;
 }
 
+void stdio_file_t::switch_direction(bool writing) {
+  if (writing_ != writing) std::fseek(stream_, 0, SEEK_CUR);
+  writing_ = writing;
+}
+
 bool stdio_file_t::read(void* buffer, unsigned int size) {
+  switch_direction(false);
   if (std::fread(buffer, 1, size, stream_) == size) {
     position_ += size;
     error_ = FS_ERROR_NONE;
@@ -59,6 +65,7 @@ bool stdio_file_t::read(void* buffer, unsigned int size) {
 }
 
 bool stdio_file_t::write(const void* buffer, unsigned int size) {
+  switch_direction(true);
   if (std::fwrite(buffer, 1, size, stream_) == size) {
     position_ += size;
     error_ = FS_ERROR_NONE;

@@ -27,7 +27,12 @@ class QX_API stdio_file_t : public file_t {
   void close_stream();  // for the devices' close
 
  private:
+  // C streams need a seek between a read and a write (either order); the
+  // file remembers which it did last and repositions when that changes.
+  void switch_direction(bool writing);
+
   std::FILE* stream_;
+  bool writing_ = false;
 };
 
 // The host's status of a path or an open descriptor, in the library's terms.

@@ -57,6 +57,14 @@ TEST(NativeFiles, ReadWriteSeekAndStatus) {
   EXPECT_EQ(f->position(), 10u);
   EXPECT_TRUE(f->read(rest, 6));
   EXPECT_EQ(std::string(rest, 6), "tail-7");
+  // Reading, then writing at once on the same stream.
+  ASSERT_TRUE(f->seek(2, 0));
+  ASSERT_TRUE(f->read(rest, 2));
+  ASSERT_TRUE(f->write("##", 2));
+  ASSERT_TRUE(f->read(rest, 2));
+  EXPECT_EQ(std::string(rest, 2), "67");
+  f->flush();
+  EXPECT_EQ(qxtest::temp_dir_t::read(dir / "a/b/c.bin"), "0123##6789tail-7");
 
   quarn::fs_stat_t status;
   ASSERT_TRUE(f->stat(&status));
@@ -65,7 +73,6 @@ TEST(NativeFiles, ReadWriteSeekAndStatus) {
   EXPECT_EQ(status.time, host.st_mtime);
   EXPECT_EQ(status.size, 16u);
   EXPECT_EQ(status.is_directory, 0u);
-  EXPECT_EQ(qxtest::temp_dir_t::read(dir / "a/b/c.bin"), "0123456789tail-7");
 }
 
 TEST(NativeFiles, AsyncTransfersFinishAtOnce) {
