@@ -1,20 +1,33 @@
 # Math and geometry: vectors, matrices, quaternions, placements, volumes, queries.
 target_sources(qxcore PRIVATE
+  math/aabox.cpp
   math/angles.cpp
   math/axial.cpp
   math/batch_transforms.cpp
   math/batch_transforms_sse.cpp
+  math/bbox.cpp
+  math/bsphere.cpp
   math/directions.cpp
   math/dispatch_table.cpp
+  math/edge_plane.cpp
   math/float_ops.cpp
+  math/frustum.cpp
+  math/lines.cpp
   math/matrix_builders.cpp
   math/matrix_inverse.cpp
   math/matrix_products.cpp
   math/matrix_products_sse.cpp
   math/placement.cpp
+  math/plane.cpp
+  math/plane_equations.cpp
+  math/plane_sides.cpp
+  math/projection.cpp
   math/quat.cpp
   math/quat_euler.cpp
   math/quat_interpolation.cpp
+  math/scalar_helpers.cpp
   math/skinning.cpp
+  math/sphere.cpp
   math/transform_node.cpp
+  math/triangles.cpp
   math/vector_rotation.cpp)

@@ -80,11 +80,14 @@ void placement_node_t::mark_out_of_date() {
 }
 
 void placement_node_t::set_parent(placement_node_t* p) {
-  for (const placement_node_t* a = p; a != nullptr; a = a->parent_) {
-    if (a == this) {
-      error("[math] set_parent: a node cannot become a child of itself or of its descendants");
-      return;
-    }
+  // Only a node with children can be an ancestor of p, so the walk up is
+  // skipped for leaves (hierarchies are usually built top-down).
+  bool cycle = p == this;
+  if (!cycle && first_child_ != nullptr)
+    for (const placement_node_t* a = p; a != nullptr && !cycle; a = a->parent_) cycle = a == this;
+  if (cycle) {
+    error("[math] set_parent: a node cannot become a child of itself or of its descendants");
+    return;
   }
   mark_out_of_date();
   if (p == parent_) return;
@@ -126,7 +129,7 @@ const placement_t& placement_node_t::full_get_absolute() const {
   // Resolve top-down. Each pass remembers the topmost WINDOW stale nodes of
   // the chain above this one (a ring buffer of the last ones seen on the way
   // up) and resolves them, so a chain of length n takes n / WINDOW passes.
-  constexpr unsigned int WINDOW = 64;
+  constexpr unsigned int WINDOW = 256;
   while (state_ < STATE_ABSOLUTE) {
     const placement_node_t* ring[WINDOW];
     unsigned int seen = 0;
