@@ -16,7 +16,7 @@ struct QX_API bsphere_t {
 
   // Also radius² and a transformed centre equal to the centre.
   void set(const vec_t<float, 3>& c, float r);
-  void expand();                               // radius grows by 1 %
+  void expand();                                // radius grows by 1 %
   void transform(const mat_sq_t<float, 4>& m);  // the centre only; the radius is kept
   // The smallest sphere containing this one and p, when p is outside.
   void resize(const vec_t<float, 3>& p);

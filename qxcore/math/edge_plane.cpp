@@ -58,8 +58,8 @@ float compute_edge_intersection_coef(const vec3& a, const vec3& b, const vec4& p
   return -signed_value(plane, a) / den;
 }
 
-bool compute_limited_plane_intersection(const vec3& a, const vec3& b, const vec4& plane,
-                                        vec3* out, float eps) {
+bool compute_limited_plane_intersection(const vec3& a, const vec3& b, const vec4& plane, vec3* out,
+                                        float eps) {
   const vec3 e = b - a;
   const float den = dot(e, xyz(plane));
   if (length_squared(e) < 1e-6f || std::fabs(den) <= 0.0001f) {
@@ -69,8 +69,8 @@ bool compute_limited_plane_intersection(const vec3& a, const vec3& b, const vec4
   return limited_crossing(a, b, plane, den, out, eps);
 }
 
-bool compute_limited_plane_intersection(const vec3& a, const vec3& b, const vec4& plane,
-                                        vec3* out, const vec3& e, float eps) {
+bool compute_limited_plane_intersection(const vec3& a, const vec3& b, const vec4& plane, vec3* out,
+                                        const vec3& e, float eps) {
   const float den = dot(b - a, xyz(plane));
   if (std::fabs(den) <= 1e-6f) return false;
   return limited_crossing(a, b, moved_by_box(plane, e), den, out, eps);

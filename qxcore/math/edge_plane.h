@@ -32,21 +32,18 @@ QX_API float compute_edge_intersection_coef(const vec_t<float, 3>& a, const vec_
 // −eps ≤ t·|b − a| ≤ |b − a| + eps. A segment with |b − a|² < 1e-6 or
 // |(b − a)·n| ≤ 0.0001 gives out = b and false.
 QX_API bool compute_limited_plane_intersection(const vec_t<float, 3>& a, const vec_t<float, 3>& b,
-                                               const vec_t<float, 4>& plane,
-                                               vec_t<float, 3>* out, float eps);
+                                               const vec_t<float, 4>& plane, vec_t<float, 3>* out,
+                                               float eps);
 // The same against the plane moved by the box radius, with the same limit;
 // false with out untouched when |(b − a)·n| ≤ 1e-6.
 QX_API bool compute_limited_plane_intersection(const vec_t<float, 3>& a, const vec_t<float, 3>& b,
-                                               const vec_t<float, 4>& plane,
-                                               vec_t<float, 3>* out, const vec_t<float, 3>& e,
-                                               float eps);
+                                               const vec_t<float, 4>& plane, vec_t<float, 3>* out,
+                                               const vec_t<float, 3>& e, float eps);
 // The crossing with the moved plane whatever t is; false with out untouched
 // when |(b − a)·n| ≤ 1e-6.
-QX_API bool compute_limited_plane_intersection_c(const vec_t<float, 3>& a,
-                                                 const vec_t<float, 3>& b,
-                                                 const vec_t<float, 4>& plane,
-                                                 vec_t<float, 3>* out, const vec_t<float, 3>& e,
-                                                 float eps);
+QX_API bool compute_limited_plane_intersection_c(const vec_t<float, 3>& a, const vec_t<float, 3>& b,
+                                                 const vec_t<float, 4>& plane, vec_t<float, 3>* out,
+                                                 const vec_t<float, 3>& e, float eps);
 
 // r = |e.x·a| + |e.y·b| + |e.z·c|: how far the box reaches towards the plane.
 QX_API float box_plane_radius(const vec_t<float, 4>& plane, const vec_t<float, 3>& e);

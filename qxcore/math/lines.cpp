@@ -146,8 +146,8 @@ int point_on_line_zy(const vec3& p0, const vec3& p1, const vec3& p2) {
   return point_on_line_2d(p0.y, p0.z, p1.y, p1.z, p2.y, p2.z);
 }
 
-bool solve_formulas(const vec3& a, const vec3& b, const vec3& c, const vec3& r, float* x,
-                    float* y, float* z) {
+bool solve_formulas(const vec3& a, const vec3& b, const vec3& c, const vec3& r, float* x, float* y,
+                    float* z) {
   // Columns a, b, c; determinant and numerators by the scalar triple product.
   const float det = dot(a, cross(b, c));
   if (det == 0.0f) {

@@ -8,8 +8,7 @@ namespace quarn {
 plane_t::plane_t(const vec_t<float, 3>& n, const vec_t<float, 3>& point)
     : normal(n), d(-dot(n, point)) {}
 
-plane_t::plane_t(const vec_t<float, 3>& p1, const vec_t<float, 3>& p2,
-                 const vec_t<float, 3>& p3) {
+plane_t::plane_t(const vec_t<float, 3>& p1, const vec_t<float, 3>& p2, const vec_t<float, 3>& p3) {
   normal = cross(p2 - p1, p3 - p1);
   const float len2 = length_squared(normal);
   if (len2 > 0.00001f) normal = normal / std::sqrt(len2);

@@ -37,8 +37,7 @@ bool compute_equation(const vec3& p, const vec3& u, const vec3& v, vec4* out, fl
   return true;
 }
 
-bool points_compute_equation(const vec3& p0, const vec3& p1, const vec3& p2, vec4* out,
-                             float eps) {
+bool points_compute_equation(const vec3& p0, const vec3& p1, const vec3& p2, vec4* out, float eps) {
   return compute_equation(p0, p1 - p0, p2 - p0, out, eps);
 }
 

@@ -23,7 +23,7 @@ QX_API bool point_right(const vec_t<float, 4>& plane, const vec_t<float, 4>& poi
 // Points.
 QX_API bool point_left(const vec_t<float, 3>& p, const vec_t<float, 4>& plane);  // s ≤ 0
 QX_API bool point_left(const vec_t<float, 3>& p, const vec_t<float, 4>& plane,
-                       float eps);  // s − eps ≤ 0
+                       float eps);                                                // s − eps ≤ 0
 QX_API bool point_right(const vec_t<float, 3>& p, const vec_t<float, 4>& plane);  // s ≥ 0
 QX_API bool point_right(const vec_t<float, 3>& p, const vec_t<float, 4>& plane,
                         float eps);  // s + eps ≥ 0
@@ -54,7 +54,7 @@ QX_API bool point_on_plane(const vec_t<float, 3>& p, const vec_t<float, 4>& plan
 
 // −1, 0 or 1.
 QX_API int point_side(const vec_t<float, 3>& p, const vec_t<float, 4>& plane,
-                      float eps);                                                // 0 when |s| ≤ eps
+                      float eps);  // 0 when |s| ≤ eps
 QX_API int point_side(const vec_t<float, 3>& p, const vec_t<float, 4>& plane);  // 0 when s = 0
 // With v = s − r: 0 when |v| ≤ eps, 1 when v ≥ 0, −1 otherwise.
 QX_API int point_side(const vec_t<float, 3>& p, const vec_t<float, 4>& plane,

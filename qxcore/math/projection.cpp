@@ -75,8 +75,7 @@ void r_frustum_projection_matrix(mat4* m, const rect_t& rect, float n, float f, 
   m->m[14] = -1.0f;
 }
 
-void r_frustum_projection_inverse_matrix(mat4* m, const rect_t& rect, float n, float f,
-                                         float fov) {
+void r_frustum_projection_inverse_matrix(mat4* m, const rect_t& rect, float n, float f, float fov) {
   const window_t w = near_window(rect, n, fov);
   clear(m);
   m->m[0] = (w.right - w.left) / (2.0f * n);

@@ -13,8 +13,8 @@ using vec2 = vec_t<float, 2>;
 using vec3 = vec_t<float, 3>;
 using vec4 = vec_t<float, 4>;
 
-bool point_inside_triangle(const vec3& p, const vec3& a, const vec3& b, const vec3& c, int i,
-                           int j, float* u_out, float* v_out) {
+bool point_inside_triangle(const vec3& p, const vec3& a, const vec3& b, const vec3& c, int i, int j,
+                           float* u_out, float* v_out) {
   if (i < 0 || i > 2 || j < 0 || j > 2) return false;
   const float pi = p[i] - a[i], pj = p[j] - a[j];
   const float bi = b[i] - a[i], bj = b[j] - a[j];
@@ -86,8 +86,7 @@ void projection_axes(const vec3& n, int* i0, int* i1) {
 
 // 2-D segment test of the edge (v0, v1) against the edge (u0, u1), closed
 // (touching counts), from the signs of the two parameters' numerators.
-bool edges_cross(const vec3& v0, const vec3& v1, const vec3& u0, const vec3& u1, int i0,
-                 int i1) {
+bool edges_cross(const vec3& v0, const vec3& v1, const vec3& u0, const vec3& u1, int i0, int i1) {
   const float ax = v1[i0] - v0[i0], ay = v1[i1] - v0[i1];
   const float bx = u0[i0] - u1[i0], by = u0[i1] - u1[i1];
   const float cx = v0[i0] - u0[i0], cy = v0[i1] - u0[i1];
@@ -102,8 +101,8 @@ bool edges_cross(const vec3& v0, const vec3& v1, const vec3& u0, const vec3& u1,
 }
 
 bool edge_crosses_triangle(const vec3& v0, const vec3& v1, const tri_t& u, int i0, int i1) {
-  return edges_cross(v0, v1, u.p[0], u.p[1], i0, i1) || edges_cross(v0, v1, u.p[1], u.p[2], i0, i1) ||
-         edges_cross(v0, v1, u.p[2], u.p[0], i0, i1);
+  return edges_cross(v0, v1, u.p[0], u.p[1], i0, i1) ||
+         edges_cross(v0, v1, u.p[1], u.p[2], i0, i1) || edges_cross(v0, v1, u.p[2], u.p[0], i0, i1);
 }
 
 // Strictly inside: the point is on the same side of all three edge lines.
@@ -159,8 +158,8 @@ bool plane_interval(const float p[3], const float d[3], float out[2]) {
 
 }  // namespace
 
-bool triangle_triangle_intersection(const vec3& a0, const vec3& a1, const vec3& a2,
-                                    const vec3& b0, const vec3& b1, const vec3& b2) {
+bool triangle_triangle_intersection(const vec3& a0, const vec3& a1, const vec3& a2, const vec3& b0,
+                                    const vec3& b1, const vec3& b2) {
   const tri_t v{{a0, a1, a2}}, u{{b0, b1, b2}};
 
   const vec3 n1 = cross(a1 - a0, a2 - a0);
@@ -219,8 +218,8 @@ bool triangle_interval_intersection(const vec3& a, const vec3& b, const vec3& c,
   return triangle_interval_intersection(a, b, c, plane, p, q, out);
 }
 
-bool triangle_interval_intersection(const vec3& a, const vec3& b, const vec3& c,
-                                    const vec4& plane, const vec3& p, const vec3& q, vec3* out) {
+bool triangle_interval_intersection(const vec3& a, const vec3& b, const vec3& c, const vec4& plane,
+                                    const vec3& p, const vec3& q, vec3* out) {
   vec3 hit;
   if (!compute_limited_plane_intersection(p, q, plane, &hit, 0.0f)) return false;
   if (length(hit - p) < 1.0f) return false;

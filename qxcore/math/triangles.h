@@ -11,11 +11,10 @@ namespace quarn {
 // writes u and v; true when 0 ≤ u ≤ 1, v ≥ 0 and u + v ≤ 1. False for a
 // degenerate system or an index out of range (u and v then untouched).
 QX_API bool point_inside_triangle(const vec_t<float, 3>& p, const vec_t<float, 3>& a,
-                                  const vec_t<float, 3>& b, const vec_t<float, 3>& c, int i,
-                                  int j, float* u, float* v);
+                                  const vec_t<float, 3>& b, const vec_t<float, 3>& c, int i, int j,
+                                  float* u, float* v);
 QX_API bool point_inside_triangle(const vec_t<float, 3>& p, const vec_t<float, 3>& a,
-                                  const vec_t<float, 3>& b, const vec_t<float, 3>& c, int i,
-                                  int j);
+                                  const vec_t<float, 3>& b, const vec_t<float, 3>& c, int i, int j);
 
 // True when the boxes (min1, max1) and (min2, max2) do not overlap; touching
 // boxes overlap.
@@ -44,8 +43,7 @@ QX_API bool triangle_interval_intersection(const vec_t<float, 3>& a, const vec_t
                                            const vec_t<float, 3>& c, const vec_t<float, 3>& p,
                                            const vec_t<float, 3>& q, vec_t<float, 3>* out);
 QX_API bool triangle_interval_intersection(const vec_t<float, 3>& a, const vec_t<float, 3>& b,
-                                           const vec_t<float, 3>& c,
-                                           const vec_t<float, 4>& plane,
+                                           const vec_t<float, 3>& c, const vec_t<float, 4>& plane,
                                            const vec_t<float, 3>& p, const vec_t<float, 3>& q,
                                            vec_t<float, 3>* out);
 

@@ -62,6 +62,7 @@ inline dmat to_d(const mat4& m) {
   return d;
 }
 inline d4 to_d(const quat_t& q) { return {q.w, q.x, q.y, q.z}; }
+inline vec3 d3_to(const d3& v) { return {float(v[0]), float(v[1]), float(v[2])}; }
 
 inline double dot(const d3& a, const d3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 inline d3 cross(const d3& a, const d3& b) {

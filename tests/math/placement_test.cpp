@@ -1,11 +1,12 @@
 // Placements, transform nodes and axial_t against double-precision
 // references: rotations by Rodrigues, compositions spelled out here.
+#include "qxcore/math/placement.h"
+
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "qxcore/math/axial.h"
-#include "qxcore/math/placement.h"
 #include "qxcore/math/transform_node.h"
 #include "tests/math/math_test_util.h"
 #include "tests/support/capture_sink.h"
@@ -106,7 +107,9 @@ TEST(Placement, ScaledPlacements) {
     ASSERT_LE(max_diff(back.pos, to_d(p), 3), tol);
     // Non-uniform vectors scale along the world axes after rotating.
     const d3 r = rot(q, to_d(p));
-    ASSERT_LE(max_diff(pn.from_local_space(p), add(d3{s3.x * r[0], s3.y * r[1], s3.z * r[2]}, to_d(pos)), 3), tol);
+    ASSERT_LE(max_diff(pn.from_local_space(p),
+                       add(d3{s3.x * r[0], s3.y * r[1], s3.z * r[2]}, to_d(pos)), 3),
+              tol);
     ASSERT_LE(max_diff(pn.to_local_space(pn.from_local_space(p)), to_d(p), 3), tol);
   }
 }
@@ -278,7 +281,9 @@ TEST(Axial, InverseFollowsEveryOperation) {
       ref = dmul(ref, to_d(x));
     }
     ASSERT_LE(max_diff(ax.m.m, ref, 16), 1e-3);
-    ASSERT_LE(max_diff(dmul(to_d(ax.m), to_d(ax.inv)), to_d(mat4{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}), 16), 1e-3);
+    ASSERT_LE(max_diff(dmul(to_d(ax.m), to_d(ax.inv)),
+                       to_d(mat4{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}), 16),
+              1e-3);
     // The identity rotation changes nothing.
     const quarn::axial_t before = ax;
     ax.qrotate(quat_t::zero);
@@ -290,7 +295,7 @@ TEST(Axial, InverseFollowsEveryOperation) {
 TEST(Axial, FramesFromOneAxis) {
   std::mt19937 rng(85);
   bool (quarn::axial_t::*setters[3])(const vec3&) = {&quarn::axial_t::set_x, &quarn::axial_t::set_y,
-                                                      &quarn::axial_t::set_z};
+                                                     &quarn::axial_t::set_z};
   for (int i = 0; i < 3000; ++i) {
     vec3 v = random_vec3(rng, -5, 5);
     if (i % 5 == 0) v = {0, 0, 0}, v[i % 3] = uniform(rng, 0.1f, 2);  // along an axis
@@ -305,7 +310,7 @@ TEST(Axial, FramesFromOneAxis) {
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 3; ++c) ASSERT_NEAR(dot(rows[r], rows[c]), r == c ? 1 : 0, 4 * EPS);
     ASSERT_NEAR(dot(cross(rows[0], rows[1]), rows[2]), 1, 4 * EPS);  // right-handed
-    ASSERT_EQ(ax.m.m[3], 0.0f);  // translation dropped
+    ASSERT_EQ(ax.m.m[3], 0.0f);                                      // translation dropped
     for (int r = 0; r < 4; ++r)
       for (int c = 0; c < 4; ++c) ASSERT_EQ(ax.inv.m[4 * r + c], ax.m.m[4 * c + r]);
   }
