@@ -142,6 +142,13 @@ TEST(MathDispatch, SseBatchTransformsEqualPlainOnes) {
         p.sse(reinterpret_cast<vec3*>(b.data() + lin[1]),
               reinterpret_cast<const vec3*>(b.data() + lin[1]), &m, count, lin[0], lin[0]);
         ASSERT_EQ(a, b) << p.name << " in place " << lin[0];
+        // Overlapping but shifted by one record: both go record by record.
+        a = in, b = in;
+        p.plain(reinterpret_cast<vec3*>(a.data() + lin[0]), reinterpret_cast<const vec3*>(a.data()),
+                &m, count - 1, lin[0], lin[0]);
+        p.sse(reinterpret_cast<vec3*>(b.data() + lin[0]), reinterpret_cast<const vec3*>(b.data()),
+              &m, count - 1, lin[0], lin[0]);
+        ASSERT_EQ(a, b) << p.name << " shifted " << lin[0];
       }
 }
 

@@ -25,6 +25,7 @@ int main() {
     quarn::message_stdio_t console;  // registers itself; unregisters at the end of scope
     demo::tour_messages();
     demo::tour_strings();
+    demo::tour_math();
   }
 
   quarn::qxcore_shutdown();

@@ -7,5 +7,6 @@ void section(const char* title);  // prints a heading
 
 void tour_messages();
 void tour_strings();
+void tour_math();
 
 }  // namespace demo
