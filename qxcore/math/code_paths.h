@@ -60,6 +60,9 @@ float sqrt_plain(float a);
 // matrix_products_sse.cpp
 void mult_matrix_matrix_sse(mat4* out, const mat4* a, const mat4* b);
 
+// matrix_inverse_sse.cpp
+bool matrix_get_inverse_sse(mat4* out, const mat4* m);
+
 // batch_transforms_sse.cpp
 void mult_point_matrix_sse(vec3* out, const vec3* in, const mat4* m, unsigned int count,
                            unsigned int out_stride, unsigned int in_stride);
@@ -68,6 +71,22 @@ void mult_point_matrix_fast_sse(vec3* out, const vec3* in, const mat4* m, unsign
 void mult_normal_matrix_sse(vec3* out, const vec3* in, const mat4* m, unsigned int count,
                             unsigned int out_stride, unsigned int in_stride);
 void mult_normal_matrix_fast_sse(vec3* out, const vec3* in, const mat4* m, unsigned int count,
+                                 unsigned int out_stride, unsigned int in_stride);
+#endif
+
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
+#define QX_MATH_HAS_AVX 1
+// matrix_products_avx.cpp, batch_transforms_avx.cpp: bound only when the
+// processor reports AVX.
+void mult_matrix_matrix_avx(mat4* out, const mat4* a, const mat4* b);
+bool matrix_get_inverse_avx(mat4* out, const mat4* m);
+void mult_point_matrix_avx(vec3* out, const vec3* in, const mat4* m, unsigned int count,
+                           unsigned int out_stride, unsigned int in_stride);
+void mult_point_matrix_fast_avx(vec3* out, const vec3* in, const mat4* m, unsigned int count,
+                                unsigned int out_stride, unsigned int in_stride);
+void mult_normal_matrix_avx(vec3* out, const vec3* in, const mat4* m, unsigned int count,
+                            unsigned int out_stride, unsigned int in_stride);
+void mult_normal_matrix_fast_avx(vec3* out, const vec3* in, const mat4* m, unsigned int count,
                                  unsigned int out_stride, unsigned int in_stride);
 #endif
 

@@ -2,10 +2,12 @@
 // and the one place that decides what it is bound to.
 //
 // The initial values are constant-initialised, so the entries work before
-// qxcore_init (and before any other static initialiser runs); they equal what
-// math_bind_code_paths(MATH_CPU_FPU | MATH_CPU_SSE) binds. SSE2 is part of the
-// x86-64 baseline, so on this platform the SSE products and batch transforms
-// are the static binding; a build without SSE2 binds the plain versions.
+// qxcore_init and before any other static initialiser runs: the SSE products,
+// inverse and batch transforms (SSE2 is part of the x86-64 baseline; a build
+// without it binds the plain versions) and the plain versions of the rest.
+// While the library loads, a static initialiser rebinds through
+// math_bind_code_paths(MATH_CPU_FPU | MATH_CPU_SSE), which adds the AVX
+// products and packed transforms when the processor has AVX.
 #include "qxcore/core/export.h"
 #include "qxcore/math/batch_transforms.h"
 #include "qxcore/math/code_paths.h"
@@ -40,7 +42,7 @@ void (*mult_matrix_matrix_ro)(mat4*, const mat4*, const mat4*) = QX_MATH_SIMD(mu
 void (*mult_matrix_matrix_no)(mat4*, const mat4*, const mat4*) = QX_MATH_SIMD(mult_matrix_matrix);
 void (*matrix_transpose)(mat4*) = matrix_transpose_plain;
 void (*matrix_transpose2)(mat4*, const mat4*) = matrix_transpose2_plain;
-bool (*matrix_get_inverse)(mat4*, const mat4*) = matrix_get_inverse_plain;
+bool (*matrix_get_inverse)(mat4*, const mat4*) = QX_MATH_SIMD(matrix_get_inverse);
 
 void (*_mult_point_matrix)(vec3*, const vec3*, const mat4*, unsigned int, unsigned int,
                            unsigned int) = QX_MATH_SIMD(mult_point_matrix);
@@ -102,6 +104,7 @@ void bind_sse() {
   mult_matrix_matrix_lo = mult_matrix_matrix_sse;
   mult_matrix_matrix_ro = mult_matrix_matrix_sse;
   mult_matrix_matrix_no = mult_matrix_matrix_sse;
+  matrix_get_inverse = matrix_get_inverse_sse;
   _mult_point_matrix = mult_point_matrix_sse;
   _mult_point_matrix_fast = mult_point_matrix_fast_sse;
   _mult_normal_matrix = mult_normal_matrix_sse;
@@ -109,13 +112,49 @@ void bind_sse() {
 #endif
 }
 
+// The feature mask has no bit for AVX, so the processor is asked directly
+// (the query includes the operating system's support for the wide registers).
+bool processor_has_avx() {
+#if defined(QX_MATH_HAS_AVX)
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx");
+#else
+  return false;
+#endif
+}
+
+void bind_avx() {
+#if defined(QX_MATH_HAS_AVX)
+  mult_matrix_matrix_lo = mult_matrix_matrix_avx;
+  mult_matrix_matrix_ro = mult_matrix_matrix_avx;
+  mult_matrix_matrix_no = mult_matrix_matrix_avx;
+  matrix_get_inverse = matrix_get_inverse_avx;
+  _mult_point_matrix = mult_point_matrix_avx;
+  _mult_point_matrix_fast = mult_point_matrix_fast_avx;
+  _mult_normal_matrix = mult_normal_matrix_avx;
+  _mult_normal_matrix_fast = mult_normal_matrix_fast_avx;
+#endif
+}
+
 }  // namespace
 
-void math_bind_code_paths(unsigned int cpu_flags) {
+void math_bind_code_paths(unsigned int cpu_flags, bool wide_vectors) {
   bind_plain();
   if ((cpu_flags & MATH_CPU_FORCE_PLAIN) != 0) return;
   const unsigned int sse = MATH_CPU_FPU | MATH_CPU_SSE;
-  if ((cpu_flags & sse) == sse) bind_sse();
+  if ((cpu_flags & sse) != sse) return;
+  bind_sse();
+  if (wide_vectors && processor_has_avx()) bind_avx();
 }
+
+namespace {
+
+// At load, after the constant initial binding: the same binding plus the
+// AVX versions where the processor has them. Nothing is allocated.
+struct load_time_binding_t {
+  load_time_binding_t() { math_bind_code_paths(MATH_CPU_FPU | MATH_CPU_SSE); }
+} load_time_binding;
+
+}  // namespace
 
 }  // namespace quarn

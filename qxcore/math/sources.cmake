@@ -4,6 +4,7 @@ target_sources(qxcore PRIVATE
   math/angles.cpp
   math/axial.cpp
   math/batch_transforms.cpp
+  math/batch_transforms_avx.cpp
   math/batch_transforms_sse.cpp
   math/bbox.cpp
   math/bsphere.cpp
@@ -15,7 +16,10 @@ target_sources(qxcore PRIVATE
   math/lines.cpp
   math/matrix_builders.cpp
   math/matrix_inverse.cpp
+  math/matrix_inverse_avx.cpp
+  math/matrix_inverse_sse.cpp
   math/matrix_products.cpp
+  math/matrix_products_avx.cpp
   math/matrix_products_sse.cpp
   math/placement.cpp
   math/plane.cpp
