@@ -10,7 +10,13 @@ unsigned int bit_size(unsigned int n) {
   return below == 0 ? 0 : 32u - static_cast<unsigned int>(__builtin_clz(below));
 }
 
-unsigned int bit_count(unsigned int n) { return static_cast<unsigned int>(__builtin_popcount(n)); }
+// Bits summed in pairs, nibbles, then bytes: no call into the compiler's
+// runtime on processors without a population-count instruction.
+unsigned int bit_count(unsigned int n) {
+  n = n - ((n >> 1) & 0x55555555u);
+  n = (n & 0x33333333u) + ((n >> 2) & 0x33333333u);
+  return (((n + (n >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24;
+}
 
 // In double, as a wider intermediate would be: the float product 0.29f·100
 // rounds up to exactly 29, while the value really is just below it.

@@ -155,6 +155,11 @@ TEST(MatrixBuilders, EulerRotationIsYawAfterPitchAfterRoll) {
     ASSERT_LE(max_diff(m.m, expected, 16), 16 * EPS) << ypr.x << " " << ypr.y << " " << ypr.z;
     for (int r2 = 0; r2 < 4; ++r2)
       for (int c = 0; c < 4; ++c) ASSERT_EQ(inv.m[4 * r2 + c], m.m[4 * c + r2]);
+    // The same rotation through its quaternion.
+    quat_t q;
+    q.set_ypr(ypr);
+    quarn::matrix_set_quat(&m, q);
+    ASSERT_LE(max_diff(m.m, expected, 16), 16 * EPS);
   }
 }
 

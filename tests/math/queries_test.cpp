@@ -448,6 +448,8 @@ TEST(Queries, EdgesAgainstPlanes) {
     vec3 out;
   } limited[] = {
       {{0, 0, 0}, {0, 0, 4}, 0, true, {0, 0, 2}},
+      {{0, 0, 0}, {0, 0, 2}, 0, true, {0, 0, 2}},        // exactly at b: the limit counts equality
+      {{0, 0, 2}, {0, 0, 3}, 0, true, {0, 0, 2}},        // exactly at a
       {{0, 0, 0}, {0, 0, 1}, 0, false, {0, 0, 2}},       // beyond b
       {{0, 0, 0}, {0, 0, 1.9f}, 0.2f, true, {0, 0, 2}},  // beyond b within eps
       {{0, 0, 3}, {0, 0, 4}, 0, false, {0, 0, 2}},       // behind a
