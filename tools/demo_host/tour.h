@@ -11,5 +11,6 @@ void tour_paths();
 void tour_collections();
 void tour_fs();
 void tour_plugins();
+void tour_math();
 
 }  // namespace demo
