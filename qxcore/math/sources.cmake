@@ -1,4 +1,5 @@
-# Math and geometry: vectors, matrices, quaternions, placements, volumes, queries.
+# Math and geometry: vectors, matrices, quaternions, placements, volumes, queries,
+# curves and Fourier transforms.
 target_sources(qxcore PRIVATE
   math/aabox.cpp
   math/angles.cpp
@@ -8,9 +9,12 @@ target_sources(qxcore PRIVATE
   math/batch_transforms_sse.cpp
   math/bbox.cpp
   math/bsphere.cpp
+  math/curves.cpp
   math/directions.cpp
   math/dispatch_table.cpp
   math/edge_plane.cpp
+  math/fft.cpp
+  math/fft_passes.cpp
   math/float_ops.cpp
   math/frustum.cpp
   math/lines.cpp
