@@ -30,6 +30,9 @@
 #include "qxcore/strings/raw_paths.h"
 #include "qxcore/strings/wildcard.h"
 
+// Text parser
+#include "qxcore/strings/text_parser.h"
+
 // Containers, block pools, chunk space and hash tables
 #include "qxcore/collections/arrays/array_dyn.h"
 #include "qxcore/collections/arrays/array_fixed.h"
@@ -42,3 +45,12 @@
 #include "qxcore/collections/vdatalist.h"
 #include "qxcore/collections/vptrhash.h"
 #include "qxcore/collections/vptrlist.h"
+
+// Colour conversions and pixel streams
+#include "qxcore/image/colour_streams.h"
+
+// Platform services: checksums, random numbers, timers, CPU dispatch
+#include "qxcore/sys/checksums.h"
+#include "qxcore/sys/cpu_dispatch.h"
+#include "qxcore/sys/random.h"
+#include "qxcore/sys/timers.h"
