@@ -4,6 +4,12 @@
 #include "qxcore/core/messages.h"
 #include "qxcore/image/colour_stream_paths.h"
 #include "qxcore/image/colour_streams.h"
+#include "qxcore/math/batch_transforms.h"
+#include "qxcore/math/float_ops.h"
+#include "qxcore/math/math_dispatch.h"
+#include "qxcore/math/matrix_builders.h"
+#include "qxcore/math/matrix_inverse.h"
+#include "qxcore/math/matrix_products.h"
 #include "qxcore/sys/block_copy.h"
 #include "qxcore/sys/checksum_paths.h"
 #include "qxcore/sys/cpu_dispatch.h"
@@ -49,6 +55,36 @@ QX_DISPATCHED(rgb_stream_scale);
 QX_DISPATCHED(rgb_stream_scale_const);
 QX_DISPATCHED(rgb_stream_scaled_add);
 QX_DISPATCHED(rgb_stream_scaled_add_noalpha);
+
+// The math entries; math_bind_code_paths decides their versions.
+QX_DISPATCHED(matrix_set_identity);
+QX_DISPATCHED(matrix_set_translate);
+QX_DISPATCHED(matrix_set_translate_inv);
+QX_DISPATCHED(matrix_set_scale);
+QX_DISPATCHED(matrix_set_const_scale);
+QX_DISPATCHED(matrix_set_rotate);
+QX_DISPATCHED(matrix_set_rotate_inv);
+QX_DISPATCHED(matrix_set_quat);
+QX_DISPATCHED(matrix_set_mirror);
+QX_DISPATCHED(mult_matrix_matrix_lo);
+QX_DISPATCHED(mult_matrix_matrix_ro);
+QX_DISPATCHED(mult_matrix_matrix_no);
+QX_DISPATCHED(matrix_transpose);
+QX_DISPATCHED(matrix_transpose2);
+QX_DISPATCHED(matrix_get_inverse);
+QX_DISPATCHED(_mult_point_matrix);
+QX_DISPATCHED(_mult_point_matrix_fast);
+QX_DISPATCHED(_mult_point_matrix_z);
+QX_DISPATCHED(_mult_normal_matrix);
+QX_DISPATCHED(_mult_normal_matrix_fast);
+QX_DISPATCHED(_mult_vector_matrix);
+QX_DISPATCHED(_mult_vector_matrix_fast);
+QX_DISPATCHED(div_acc);
+QX_DISPATCHED(div_rgh);
+QX_DISPATCHED(recip_acc);
+QX_DISPATCHED(recip_rgh);
+QX_DISPATCHED(sqrt_acc);
+QX_DISPATCHED(sqrt_rgh);
 
 #undef QX_DISPATCHED
 
@@ -106,6 +142,9 @@ void init_cpu_trampoline(unsigned int flags, bool verbose) {
   if (verbose) message("[qxcore] Setting up code base to default C++ versions");
 
   bind_plain();
+  // The math rules: SSE products (and the other SSE and AVX kernels) need the
+  // FPU and SSE bits; the force bit keeps every entry plain.
+  math_bind_code_paths(flags);
   if (!(flags & CPU_FORCE_PLAIN)) {
     if (flags & CPU_FEATURE_SSE2) bind_sse2();
   } else if (verbose) {

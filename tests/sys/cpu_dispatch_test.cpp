@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "qxcore/image/colour_streams.h"
+#include "qxcore/math/matrix_products.h"
 #include "tests/support/capture_sink.h"
 
 namespace {
@@ -128,6 +129,13 @@ TEST_F(CpuDispatch, BindingRules) {
   EXPECT_STREQ(quarn::get_cpu_name(), "CPU unoptimized code path");
   EXPECT_STREQ(quarn::get_cpu_vendor(), "CPU unoptimized code path");
   void* (*plain_copy)(void*, const void*, unsigned int) = quarn::mm_memcpy;
+  auto* const plain_product = quarn::mult_matrix_matrix_lo;
+
+  // The matrix products need both the FPU and the SSE bit.
+  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_SSE | quarn::CPU_FEATURE_SSE2, false);
+  EXPECT_EQ(quarn::mult_matrix_matrix_lo, plain_product);
+  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE, false);
+  EXPECT_NE(quarn::mult_matrix_matrix_lo, plain_product);
 
   // SSE alone does not bind the SSE2 routines; SSE2 does.
   quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE, false);

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "qxcore/image/colour_streams.h"
+#include "qxcore/math/matrix_builders.h"
+#include "qxcore/math/matrix_products.h"
 #include "qxcore/sys/cpu_dispatch.h"
 #include "tests/support/capture_sink.h"
 
@@ -29,17 +31,24 @@ int main() {
   auto* const identify_stub = quarn::identify_cpu;
   auto* const fill_stub = quarn::memset32b;
 
-  char target[16] = {};
-  CHECK(quarn::mm_memcpy(target, "first call", 11) == target);
-  CHECK(std::strcmp(target, "first call") == 0);
+  auto* const product_stub = quarn::mult_matrix_matrix_lo;
+
+  quarn::mat_sq_t<float, 4> m;
+  std::memset(&m, 0x7F, sizeof m);
+  quarn::matrix_set_identity(&m);
+  for (int i = 0; i < 16; ++i) CHECK(m.m[i] == (i % 5 == 0 ? 1.0f : 0.0f));
 
   // One call bound them all: none still points at its stub.
+  CHECK(quarn::mult_matrix_matrix_lo != product_stub);
   CHECK(quarn::mm_memcpy != copy_stub);
   CHECK(quarn::rgb_stream_add != add_stub);
   CHECK(quarn::identify_cpu != identify_stub);
   CHECK(quarn::memset32b != fill_stub);
   CHECK(sink.messages.empty());
 
+  char target[16] = {};
+  CHECK(quarn::mm_memcpy(target, "first call", 11) == target);
+  CHECK(std::strcmp(target, "first call") == 0);
   unsigned int a[3] = {0x01020304, 0xFFFFFFFF, 0}, b[3] = {0x10203040, 0x01010101, 0}, d[3];
   quarn::rgb_stream_add(d, a, b, 3);
   CHECK(d[0] == 0x11223344 && d[1] == 0xFFFFFFFF && d[2] == 0);
@@ -47,9 +56,11 @@ int main() {
   // What detection through qxcore_init's path binds is what the stub bound.
   auto* const bound_copy = quarn::mm_memcpy;
   auto* const bound_add = quarn::rgb_stream_add;
+  auto* const bound_product = quarn::mult_matrix_matrix_lo;
   quarn::init_cpu_trampoline(quarn::CPU_DETECT, false);
   CHECK(quarn::mm_memcpy == bound_copy);
   CHECK(quarn::rgb_stream_add == bound_add);
+  CHECK(quarn::mult_matrix_matrix_lo == bound_product);
   CHECK(sink.messages.empty());
 
   if (failures == 0) std::printf("first-call test passed\n");

@@ -28,6 +28,9 @@ int main(int argc, char** argv) {
     demo::tour_strings();
     demo::tour_paths();
     demo::tour_collections();
+    demo::tour_fs();
+    demo::tour_plugins();
+    demo::tour_math();
   }
 
   quarn::qxcore_shutdown();

@@ -9,5 +9,8 @@ void tour_messages();
 void tour_strings();
 void tour_paths();
 void tour_collections();
+void tour_fs();
+void tour_plugins();
+void tour_math();
 
 }  // namespace demo

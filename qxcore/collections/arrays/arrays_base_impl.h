@@ -20,14 +20,17 @@
 #include <utility>
 
 #include "qxcore/core/assertions.h"
+#include "qxcore/core/host_memory.h"
 
 namespace quarn {
 
 // Where the checks report from, as the library's reports name it.
 inline constexpr const char* ARRAYS_MODULE = "collections/arrays/arrays_base_impl.h";
 
+// Arrays the library hands out (text lines, listings) are deleted by the
+// host: `new` and `delete` on an array go through the scalar hooks.
 template <class T>
-class array_t {
+class array_t : public host_allocated_t {
  public:
   class iterator;
 

@@ -1,0 +1,157 @@
+#include "qxcore/fs/mount_table.h"
+
+#include <cstring>
+
+#include "qxcore/collections/vptrhash.h"
+#include "qxcore/fs/directory_devices.h"
+#include "qxcore/fs/zipfs_device.h"
+
+namespace quarn {
+
+namespace {
+
+constinit fs_mount_table_t the_mount_table;
+constinit fs_mount_table_t* mount_table_pointer = &the_mount_table;
+
+bool takes_part(const ufs_device_t* device, const string& path, const fs_priority_range_t& range) {
+  if (device->priority() < range.lo || device->priority() > range.hi) return false;
+  const string& prefix = device->prefix();
+  return std::strncmp(path.c_str(), prefix.c_str(), prefix.length()) == 0;
+}
+
+ufs_device_t* make_device(fs_device_type_t kind, const string& root, const string& prefix, bool read_only,
+                          int priority) {
+  switch (kind) {
+    case FS_DEVICE_DIRECTORY:
+      return new ufs_dir_device_t(FS_TYPE_VIRTUAL, root, prefix, read_only, priority);
+    case FS_DEVICE_LISTING:
+      return new ufs_list_device_t(FS_TYPE_VIRTUAL, root, prefix, read_only, priority);
+    case FS_DEVICE_ARCHIVE:
+      return new zipfs_device_t(FS_TYPE_VIRTUAL, root, prefix, read_only, priority);
+    default:  // the converting device is not part of this build
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+fs_mount_table_t* fs_mount_table() { return mount_table_pointer; }
+
+fs_mount_table_t::~fs_mount_table_t() {
+  delete mounts_;
+  mounts_ = nullptr;
+  if (mount_table_pointer == this) mount_table_pointer = nullptr;
+}
+
+template <class Operation>
+auto fs_mount_table_t::route(const string& path, const fs_priority_range_t& range, Operation operation) {
+  decltype(operation(static_cast<ufs_device_t*>(nullptr))) result{};
+  if (mounts_ == nullptr) return result;
+  for (ufs_device_t* device : *mounts_) {
+    if (!takes_part(device, path, range)) continue;
+    result = operation(device);
+    if (result) break;  // a failing device passes the path on
+  }
+  return result;
+}
+
+file_t* fs_mount_table_t::open(const string& path, const fs_priority_range_t& range) {
+  return route(path, range, [&](ufs_device_t* d) { return d->open(path); });
+}
+
+file_t* fs_mount_table_t::create(const string& path, const fs_priority_range_t& range) {
+  return route(path, range, [&](ufs_device_t* d) { return d->create(path); });
+}
+
+file_t* fs_mount_table_t::append(const string& path, const fs_priority_range_t& range) {
+  return route(path, range, [&](ufs_device_t* d) { return d->append(path); });
+}
+
+bool fs_mount_table_t::remove(const string& path, const fs_priority_range_t& range) {
+  return route(path, range, [&](ufs_device_t* d) { return d->remove(path); });
+}
+
+bool fs_mount_table_t::mkdir(const string& path, const fs_priority_range_t& range) {
+  return route(path, range, [&](ufs_device_t* d) { return d->mkdir(path); });
+}
+
+bool fs_mount_table_t::rmdir(const string& path, const fs_priority_range_t& range) {
+  return route(path, range, [&](ufs_device_t* d) { return d->rmdir(path); });
+}
+
+bool fs_mount_table_t::stat(const string& path, fs_stat_t* out, const fs_priority_range_t& range) {
+  return route(path, range, [&](ufs_device_t* d) { return d->stat(path, out); });
+}
+
+list_t<fs_direntry_t>* fs_mount_table_t::read_dir(const string& path, bool full_paths,
+                                                  const fs_priority_range_t& range) {
+  auto* merged = new list_t<fs_direntry_t>;
+  if (merged == nullptr || mounts_ == nullptr) return merged;
+  vptrhash_t seen;  // names already in the result
+  for (ufs_device_t* device : *mounts_) {
+    if (!takes_part(device, path, range)) continue;
+    list_t<fs_direntry_t>* listing = device->read_dir(path, full_paths);
+    if (listing == nullptr) continue;
+    for (fs_direntry_t& entry : *listing) {
+      const char* name = entry.name.c_str();
+      unsigned int length = entry.name.length();
+      if (seen.find(name, length) != nullptr) continue;
+      auto added = merged->insert(merged->end(), entry);
+      if (added != merged->end()) seen.put(name, length, &*added);
+    }
+    delete listing;
+  }
+  return merged;
+}
+
+file_t* fs_mount_table_t::open(const string& path) { return open(path, FS_DEFAULT_PRIORITY_RANGE); }
+file_t* fs_mount_table_t::create(const string& path) { return create(path, FS_DEFAULT_PRIORITY_RANGE); }
+file_t* fs_mount_table_t::append(const string& path) { return append(path, FS_DEFAULT_PRIORITY_RANGE); }
+bool fs_mount_table_t::remove(const string& path) { return remove(path, FS_DEFAULT_PRIORITY_RANGE); }
+bool fs_mount_table_t::mkdir(const string& path) { return mkdir(path, FS_DEFAULT_PRIORITY_RANGE); }
+bool fs_mount_table_t::rmdir(const string& path) { return rmdir(path, FS_DEFAULT_PRIORITY_RANGE); }
+bool fs_mount_table_t::stat(const string& path, fs_stat_t* out) {
+  return stat(path, out, FS_DEFAULT_PRIORITY_RANGE);
+}
+list_t<fs_direntry_t>* fs_mount_table_t::read_dir(const string& path, bool full_paths) {
+  return read_dir(path, full_paths, FS_DEFAULT_PRIORITY_RANGE);
+}
+
+void fs_mount_table_t::close(file_t* file) {
+  if (file != nullptr && file->device() != nullptr && file->device() != this) file->device()->close(file);
+}
+
+ufs_device_t* fs_mount_table_t::mount(fs_device_type_t kind, const string& root, const string& prefix,
+                                      bool read_only, int priority) {
+  if (mounts_ == nullptr) mounts_ = new list_t<ufs_device_t*>;
+  if (mounts_ == nullptr) return nullptr;
+  ufs_device_t* device = make_device(kind, root, prefix, read_only, priority);
+  if (device == nullptr) return nullptr;
+  // Kept sorted by descending priority: the new device goes before the
+  // first one of lower priority.
+  auto position = mounts_->begin();
+  while (position != mounts_->end() && (*position)->priority() >= priority) ++position;
+  if (mounts_->insert(position, device) == mounts_->end()) {
+    delete device;
+    return nullptr;
+  }
+  return device;
+}
+
+void fs_mount_table_t::unmount(ufs_device_t* device) {
+  if (mounts_ != nullptr) {
+    for (auto it = mounts_->begin(); it != mounts_->end(); ++it)
+      if (*it == device) {
+        mounts_->erase(it);
+        break;
+      }
+    // An empty table holds no memory: the list is made again by the next mount.
+    if (mounts_->empty()) {
+      delete mounts_;
+      mounts_ = nullptr;
+    }
+  }
+  delete device;
+}
+
+}  // namespace quarn

@@ -1,0 +1,455 @@
+// Matrices: builders, products, inverse and modifiers against double-precision
+// references (composition of transforms applied to points, Gauss-Jordan
+// elimination, explicit minors, Rodrigues rotations).
+#include <cstring>
+#include <vector>
+
+#include "qxcore/math/matrix_builders.h"
+#include "qxcore/math/matrix_inverse.h"
+#include "qxcore/math/matrix_products.h"
+#include "tests/math/math_test_util.h"
+#include "tests/support/capture_sink.h"
+
+namespace {
+
+using namespace mtest;
+
+mat4 identity() {
+  mat4 m;
+  quarn::matrix_set_identity(&m);
+  return m;
+}
+
+// Gauss-Jordan elimination with partial pivoting; false when singular.
+bool reference_inverse(const dmat& in, dmat* out) {
+  double a[4][8];
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 8; ++c) a[r][c] = c < 4 ? in[4 * r + c] : (c - 4 == r ? 1 : 0);
+  for (int col = 0; col < 4; ++col) {
+    int pivot = col;
+    for (int r = col + 1; r < 4; ++r)
+      if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
+    if (a[pivot][col] == 0) return false;
+    for (int c = 0; c < 8; ++c) std::swap(a[col][c], a[pivot][c]);
+    const double p = a[col][col];
+    for (int c = 0; c < 8; ++c) a[col][c] /= p;
+    for (int r = 0; r < 4; ++r) {
+      if (r == col) continue;
+      const double f = a[r][col];
+      for (int c = 0; c < 8; ++c) a[r][c] -= f * a[col][c];
+    }
+  }
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) (*out)[4 * r + c] = a[r][c + 4];
+  return true;
+}
+
+double det3(const double m[3][3]) {
+  return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+         m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+         m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+// adj(r, c) = (−1)^(r+c) · det of m without row c and column r.
+dmat reference_adjugate(const dmat& m) {
+  dmat adj;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) {
+      double minor[3][3];
+      int mi = 0;
+      for (int i = 0; i < 4; ++i) {
+        if (i == c) continue;
+        int mj = 0;
+        for (int j = 0; j < 4; ++j) {
+          if (j == r) continue;
+          minor[mi][mj++] = m[4 * i + j];
+        }
+        ++mi;
+      }
+      adj[4 * r + c] = ((r + c) % 2 ? -1 : 1) * det3(minor);
+    }
+  return adj;
+}
+
+double max_abs(const dmat& m) {
+  double v = 0;
+  for (double e : m) v = std::max(v, std::fabs(e));
+  return v;
+}
+
+double inf_norm(const dmat& m) {
+  double v = 0;
+  for (int r = 0; r < 4; ++r)
+    v = std::max(v, std::fabs(m[4 * r]) + std::fabs(m[4 * r + 1]) + std::fabs(m[4 * r + 2]) +
+                        std::fabs(m[4 * r + 3]));
+  return v;
+}
+
+TEST(MatrixBuilders, ElementaryMatricesHaveTheirEntries) {
+  struct {
+    const char* name;
+    void (*build)(mat4*);
+    std::array<float, 16> expected;
+  } cases[] = {
+      {"identity",
+       [](mat4* m) { quarn::matrix_set_identity(m); },
+       {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
+      {"translate",
+       [](mat4* m) {
+         quarn::matrix_set_translate(m, {1, -2, 3});
+       },
+       {1, 0, 0, 1, 0, 1, 0, -2, 0, 0, 1, 3, 0, 0, 0, 1}},
+      {"translate_inv",
+       [](mat4* m) {
+         quarn::matrix_set_translate_inv(m, {1, -2, 3});
+       },
+       {1, 0, 0, -1, 0, 1, 0, 2, 0, 0, 1, -3, 0, 0, 0, 1}},
+      {"scale",
+       [](mat4* m) {
+         quarn::matrix_set_scale(m, {2, 3, -4});
+       },
+       {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, -4, 0, 0, 0, 0, 1}},
+      {"const_scale",
+       [](mat4* m) { quarn::matrix_set_const_scale(m, 0.5f); },
+       {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1}},
+      // 90° about Y maps X to −Z and Z to X (right-handed).
+      {"rotate yaw 90",
+       [](mat4* m) {
+         quarn::matrix_set_rotate(m, {0, 90, 0});
+       },
+       {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 0, 1}},
+      {"rotate_inv yaw 90",
+       [](mat4* m) {
+         quarn::matrix_set_rotate_inv(m, {0, 90, 0});
+       },
+       {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}},
+      // Mirror through the plane y = 2 (normal (0,1,0), d = −2): y ↦ 4 − y.
+      {"mirror",
+       [](mat4* m) {
+         quarn::matrix_set_mirror(m, {0, 1, 0, -2});
+       },
+       {1, 0, 0, 0, 0, -1, 0, 4, 0, 0, 1, 0, 0, 0, 0, 1}},
+  };
+  for (const auto& c : cases) {
+    mat4 m;
+    for (float& e : m.m) e = 99.0f;  // every entry must be written
+    c.build(&m);
+    EXPECT_LE(max_diff(m.m, c.expected, 16), 4 * EPS) << c.name;
+  }
+}
+
+TEST(MatrixBuilders, EulerRotationIsYawAfterPitchAfterRoll) {
+  std::mt19937 rng(11);
+  for (int i = 0; i < 3000; ++i) {
+    vec3 ypr = random_vec3(rng, -180, 180);
+    if (i % 4 == 1) ypr.x = 0;  // exercise the left-out factors
+    if (i % 4 == 2) ypr.y = 0;
+    if (i % 4 == 3) ypr.z = 0, ypr.x = 0;
+    const double r = PI / 180;
+    const dmat expected =
+        dmul(rodrigues_matrix({0, 1, 0}, ypr.y * r),
+             dmul(rodrigues_matrix({1, 0, 0}, ypr.x * r), rodrigues_matrix({0, 0, 1}, ypr.z * r)));
+    mat4 m, inv;
+    quarn::matrix_set_rotate(&m, ypr);
+    quarn::matrix_set_rotate_inv(&inv, ypr);
+    ASSERT_LE(max_diff(m.m, expected, 16), 16 * EPS) << ypr.x << " " << ypr.y << " " << ypr.z;
+    for (int r2 = 0; r2 < 4; ++r2)
+      for (int c = 0; c < 4; ++c) ASSERT_EQ(inv.m[4 * r2 + c], m.m[4 * c + r2]);
+    // The same rotation through its quaternion.
+    quat_t q;
+    q.set_ypr(ypr);
+    quarn::matrix_set_quat(&m, q);
+    ASSERT_LE(max_diff(m.m, expected, 16), 16 * EPS);
+  }
+}
+
+TEST(MatrixBuilders, MirrorReflectsThroughThePlane) {
+  std::mt19937 rng(12);
+  for (int i = 0; i < 2000; ++i) {
+    const d3 n = [&] {
+      d3 v = to_d(random_vec3(rng));
+      return scale(v, 1 / norm(v));
+    }();
+    const float d = uniform(rng, -3, 3);
+    const vec4 plane{float(n[0]), float(n[1]), float(n[2]), d};
+    mat4 m;
+    quarn::matrix_set_mirror(&m, plane);
+    const d3 p = to_d(random_vec3(rng, -5, 5));
+    const d3 pn{plane.x, plane.y, plane.z};
+    const double s = dot(pn, p) + d;
+    const d3 expected = sub(p, scale(pn, 2 * s));
+    const d3 got = dpoint(to_d(m), p);
+    ASSERT_LE(max_diff(got, expected, 3), 64 * EPS);
+    EXPECT_EQ(m.m[12], 0.0f);
+    EXPECT_EQ(m.m[15], 1.0f);
+  }
+}
+
+TEST(MatrixBuilders, PairsAreInversesAndNullSkips) {
+  std::mt19937 rng(13);
+  struct {
+    const char* name;
+    void (*build)(mat4*, mat4*, const vec3&);
+  } cases[] = {
+      {"translate",
+       [](mat4* m, mat4* i, const vec3& v) { quarn::matrix_pair_set_translate(m, i, v); }},
+      {"scale",
+       [](mat4* m, mat4* i, const vec3& v) {
+         quarn::matrix_pair_set_scale(m, i, {v.x + 2, v.y + 2, v.z + 2});
+       }},
+      {"const_scale",
+       [](mat4* m, mat4* i, const vec3& v) { quarn::matrix_pair_set_const_scale(m, i, v.x + 2); }},
+      {"rotate",
+       [](mat4* m, mat4* i, const vec3& v) {
+         quarn::matrix_pair_set_rotate(m, i, {v.x * 180, v.y * 180, v.z * 180});
+       }},
+      {"quat",
+       [](mat4* m, mat4* i, const vec3& v) {
+         quat_t q;
+         q.set(v, v.x * 180);
+         quarn::matrix_pair_set_quat(m, i, q);
+       }},
+  };
+  for (const auto& c : cases)
+    for (int k = 0; k < 200; ++k) {
+      const vec3 v = random_vec3(rng);
+      mat4 m, inv;
+      c.build(&m, &inv, v);
+      const dmat product = dmul(to_d(m), to_d(inv));
+      ASSERT_LE(max_diff(product, to_d(identity()), 16), 32 * EPS) << c.name;
+      // Either pointer may be null; the other matrix is still built.
+      mat4 only;
+      c.build(&only, nullptr, v);
+      ASSERT_EQ(0, std::memcmp(only.m, m.m, sizeof m.m)) << c.name;
+      c.build(nullptr, &only, v);
+      ASSERT_EQ(0, std::memcmp(only.m, inv.m, sizeof m.m)) << c.name;
+    }
+}
+
+// The product entries and the exported product, with every aliasing.
+TEST(MatrixProducts, ProductIsFirstOperandThenSecond) {
+  std::mt19937 rng(21);
+  using product_fn = void (*)(mat4*, const mat4*, const mat4*);
+  struct {
+    const char* name;
+    product_fn f;
+  } entries[] = {
+      {"lo", quarn::mult_matrix_matrix_lo},
+      {"ro", quarn::mult_matrix_matrix_ro},
+      {"no", quarn::mult_matrix_matrix_no},
+      {"exported",
+       [](mat4* o, const mat4* a, const mat4* b) { quarn::mult_matrix_matrix(o, *a, *b); }},
+  };
+  for (const auto& e : entries)
+    for (int i = 0; i < 2000; ++i) {
+      const mat4 a = random_mat4(rng, -2, 2), b = random_mat4(rng, -2, 2);
+      // b·a in the usual sense: a acts on a point first.
+      const dmat expected = dmul(to_d(b), to_d(a));
+      double bound[16];
+      for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+          double s = 0;
+          for (int k = 0; k < 4; ++k) s += std::fabs(b.m[4 * r + k] * a.m[4 * k + c]);
+          bound[4 * r + c] = 4 * EPS * s;
+        }
+      auto check = [&](const mat4& got, const char* how) {
+        for (int k = 0; k < 16; ++k)
+          ASSERT_LE(std::fabs(got.m[k] - expected[k]), bound[k])
+              << e.name << " " << how << " " << k;
+      };
+      mat4 out;
+      e.f(&out, &a, &b);
+      check(out, "separate");
+      mat4 x = a;
+      e.f(&x, &x, &b);
+      check(x, "out = a");
+      x = b;
+      e.f(&x, &a, &x);
+      check(x, "out = b");
+      x = a;
+      e.f(&x, &x, &x);
+      const dmat sq = dmul(to_d(a), to_d(a));
+      ASSERT_LE(max_diff(x.m, sq, 16), 64 * EPS) << e.name << " out = a = b";
+    }
+}
+
+TEST(MatrixProducts, TranslationThenRotationMovesThePointFirst) {
+  mat4 t, r, tr;
+  quarn::matrix_set_translate(&t, {1, 0, 0});
+  quarn::matrix_set_rotate(&r, {0, 90, 0});  // X → −Z
+  quarn::mult_matrix_matrix(&tr, t, r);
+  // (0,0,0) → translate → (1,0,0) → rotate → (0,0,−1).
+  const d3 p = dpoint(to_d(tr), {0, 0, 0});
+  EXPECT_LE(max_diff(p, d3{0, 0, -1}, 3), 4 * EPS);
+}
+
+TEST(MatrixProducts, ModifiersApplyBeforeOrAfter) {
+  std::mt19937 rng(22);
+  for (int i = 0; i < 500; ++i) {
+    const mat4 base = random_mat4(rng);
+    const vec3 v = random_vec3(rng, -3, 3);
+    const vec3 ypr = random_vec3(rng, -180, 180);
+    const vec3 s{uniform(rng, 0.5f, 2), uniform(rng, 0.5f, 2), uniform(rng, 0.5f, 2)};
+    mat4 t, r, sc;
+    quarn::matrix_set_translate(&t, v);
+    quarn::matrix_set_rotate(&r, ypr);
+    quarn::matrix_set_scale(&sc, s);
+    struct {
+      const char* name;
+      void (*modify)(mat4*, const vec3&);
+      vec3 arg;
+      const mat4* x;
+    } cases[] = {
+        {"translate_left", quarn::matrix_translate_left, v, &t},
+        {"translate_right", quarn::matrix_translate_right, v, &t},
+        {"rotate_left", quarn::matrix_rotate_left, ypr, &r},
+        {"rotate_right", quarn::matrix_rotate_right, ypr, &r},
+        {"scale_left", quarn::matrix_scale_left, s, &sc},
+        {"scale_right", quarn::matrix_scale_right, s, &sc},
+    };
+    for (int k = 0; k < 6; ++k) {
+      mat4 m = base;
+      cases[k].modify(&m, cases[k].arg);
+      const bool left = k % 2 == 0;  // left: X acts first, so M·X
+      const dmat expected =
+          left ? dmul(to_d(base), to_d(*cases[k].x)) : dmul(to_d(*cases[k].x), to_d(base));
+      ASSERT_LE(max_diff(m.m, expected, 16), 64 * EPS) << cases[k].name;
+    }
+  }
+}
+
+TEST(MatrixProducts, QuaternionProductsAndHelpers) {
+  std::mt19937 rng(23);
+  for (int i = 0; i < 500; ++i) {
+    const quat_t q = random_unit_quat(rng);
+    const mat4 m = random_mat4(rng);
+    const dmat rq = quat_rotation_reference(to_d(q));
+    mat4 qm, mq;
+    quarn::mult_quat_matrix(&qm, q, m);  // R(q) first, then m
+    quarn::mult_matrix_quat(&mq, m, q);  // m first, then R(q)
+    ASSERT_LE(max_diff(qm.m, dmul(to_d(m), rq), 16), 64 * EPS);
+    ASSERT_LE(max_diff(mq.m, dmul(rq, to_d(m)), 16), 64 * EPS);
+
+    mat4 acc = m;
+    const mat4 add = random_mat4(rng);
+    const float f = uniform(rng, -2, 2);
+    quarn::matrix_scaled_add(&acc, add, f);
+    for (int k = 0; k < 16; ++k) ASSERT_FLOAT_EQ(acc.m[k], m.m[k] + f * add.m[k]);
+
+    mat4 t = m, t2;
+    quarn::matrix_transpose(&t);
+    quarn::matrix_transpose2(&t2, &m);
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c) {
+        ASSERT_EQ(t.m[4 * r + c], m.m[4 * c + r]);
+        ASSERT_EQ(t2.m[4 * r + c], m.m[4 * c + r]);
+      }
+    quarn::matrix_transpose2(&t2, &t2);  // even in place
+    ASSERT_EQ(0, std::memcmp(t2.m, m.m, sizeof m.m));
+  }
+}
+
+TEST(MatrixProducts, ImageOfTheOrigin) {
+  struct {
+    float m15;
+    vec3 expected;
+  } cases[] = {
+      {1.0f, {2, 4, -6}},  // affine: as is
+      {0.0f, {2, 4, -6}},  // no finite image: left undivided
+      {2.0f, {1, 2, -3}},  // divided
+      {-0.5f, {-4, -8, 12}},
+  };
+  for (const auto& c : cases) {
+    mat4 m = identity();
+    m.m[3] = 2, m.m[7] = 4, m.m[11] = -6, m.m[15] = c.m15;
+    vec3 out;
+    quarn::mult_zero_matrix(&out, m);
+    EXPECT_EQ(out, c.expected) << c.m15;
+  }
+}
+
+TEST(MatrixProducts, ThreeByThreeBlockActsAfterTheMatrix) {
+  std::mt19937 rng(24);
+  for (int i = 0; i < 500; ++i) {
+    const mat4 m = random_mat4(rng);
+    float block[9];
+    for (float& b : block) b = uniform(rng, -1, 1);
+    dmat b4{};
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) b4[4 * r + c] = block[3 * r + c];
+    b4[15] = 1;
+    mat4 out = m;
+    quarn::mult_matrix_matrix_3x3(&out, out, block);
+    ASSERT_LE(max_diff(out.m, dmul(b4, to_d(m)), 16), 16 * EPS);
+  }
+  qxtest::capture_sink_t sink;
+  mat4 out = identity(), before = out;
+  quarn::mult_matrix_matrix_3x3(&out, random_mat4(rng), nullptr);
+  EXPECT_EQ(0, std::memcmp(out.m, before.m, sizeof out.m));
+  ASSERT_EQ(sink.errors().size(), 1u);
+  EXPECT_EQ(sink.errors()[0], "[math] mult_matrix_matrix_3x3: no 3x3 block given");
+}
+
+TEST(MatrixInverse, AgreesWithGaussJordanOnRandomMatrices) {
+  std::mt19937 rng(31);
+  for (int i = 0; i < 5000; ++i) {
+    mat4 m = random_mat4(rng, -1, 1);
+    if (i % 2 == 0)
+      for (int k = 0; k < 4; ++k) m.m[5 * k] += 3.0f;  // well conditioned half of the time
+    dmat ref;
+    ASSERT_TRUE(reference_inverse(to_d(m), &ref));
+    const double cond = inf_norm(to_d(m)) * inf_norm(ref);
+    if (cond > 1e4) continue;  // float cannot promise much past this
+    mat4 inv;
+    ASSERT_TRUE(quarn::matrix_get_inverse(&inv, &m));
+    ASSERT_LE(max_diff(inv.m, ref, 16), 16 * EPS * cond * max_abs(ref)) << "cond " << cond;
+    mat4 self = m;  // out may be the input
+    ASSERT_TRUE(quarn::matrix_get_inverse(&self, &self));
+    ASSERT_EQ(0, std::memcmp(self.m, inv.m, sizeof inv.m));
+  }
+}
+
+TEST(MatrixInverse, SingularMatricesGiveFalseAndTheAdjugate) {
+  std::mt19937 rng(32);
+  for (int zero_row = 0; zero_row < 4; ++zero_row) {
+    mat4 m = random_mat4(rng);
+    for (int c = 0; c < 4; ++c) m.m[4 * zero_row + c] = 0;
+    mat4 out;
+    EXPECT_FALSE(quarn::matrix_get_inverse(&out, &m)) << zero_row;
+  }
+  // Rank 3 with small integers, so the float determinant is exactly 0 and the
+  // adjugate is exact too; row 3 = row 0 + row 1.
+  std::uniform_int_distribution<int> small(-4, 4);
+  for (int i = 0; i < 500; ++i) {
+    mat4 m;
+    for (int k = 0; k < 12; ++k) m.m[k] = float(small(rng));
+    for (int c = 0; c < 4; ++c) m.m[12 + c] = m.m[c] + m.m[4 + c];
+    mat4 out;
+    ASSERT_FALSE(quarn::matrix_get_inverse(&out, &m));
+    const dmat adj = reference_adjugate(to_d(m));
+    ASSERT_EQ(max_diff(out.m, adj, 16), 0.0);
+  }
+}
+
+TEST(MatrixInverse, AdjugateScalesToTheInverse) {
+  // On invertible integer matrices: inverse · det = reference adjugate.
+  std::mt19937 rng(33);
+  std::uniform_int_distribution<int> small(-3, 3);
+  int checked = 0;
+  while (checked < 300) {
+    mat4 m;
+    for (float& e : m.m) e = float(small(rng));
+    dmat ref;
+    if (!reference_inverse(to_d(m), &ref)) continue;
+    const dmat adj = reference_adjugate(to_d(m));
+    double det = 0;
+    for (int c = 0; c < 4; ++c) det += m.m[c] * adj[4 * c];
+    if (det == 0) continue;
+    mat4 inv;
+    ASSERT_TRUE(quarn::matrix_get_inverse(&inv, &m));
+    for (int k = 0; k < 16; ++k) ASSERT_NEAR(inv.m[k] * det, adj[k], 8 * EPS * max_abs(adj));
+    ++checked;
+  }
+}
+
+}  // namespace
