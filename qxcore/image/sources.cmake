@@ -1,0 +1,4 @@
+target_sources(qxcore PRIVATE
+  image/bitmap.cpp
+  image/s3tc.cpp
+  image/tga.cpp)
