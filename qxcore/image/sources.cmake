@@ -1,4 +1,8 @@
+# Images: bitmaps, codecs, colour conversions and the pixel streams (plain and SSE2).
 target_sources(qxcore PRIVATE
   image/bitmap.cpp
+  image/colour_conversions.cpp
+  image/colour_streams.cpp
+  image/colour_streams_sse2.cpp
   image/s3tc.cpp
   image/tga.cpp)
