@@ -58,4 +58,28 @@ QX_API bool hbmp_build_compatible(hbmp_t* out, hbmp_t* in, bool square);
 // Nearest-neighbour scaling of level 0, types 1-4, both headers of one type.
 QX_API void hbmp_resample(hbmp_t* destination, const hbmp_t* source);
 
+// Converts the smallest `destination_mips` levels of the source into the
+// destination type (palette expansion, channel order, S3TC decoding); pairs
+// without a conversion leave the destination as it was.
+QX_API void hbmp_convert(void* destination, void* source, hbmp_type_t destination_type, hbmp_type_t source_type,
+                         unsigned int width, unsigned int height, unsigned int destination_mips,
+                         unsigned int source_mips);
+
+// Copies pixels between surfaces described by channel bit masks (2, 3 or 4
+// bytes a pixel, little-endian): each channel's top bit lands on the
+// destination field's top bit; missing low bits are 0. A 3-byte source
+// fills a destination's alpha field with ones.
+QX_API void hbmp_copy(void* destination, void* source, unsigned int width, unsigned int height,
+                      unsigned int destination_pitch, unsigned int source_pitch, unsigned int destination_red_mask,
+                      unsigned int destination_green_mask, unsigned int destination_blue_mask,
+                      unsigned int destination_alpha_mask, unsigned int source_red_mask,
+                      unsigned int source_green_mask, unsigned int source_blue_mask, unsigned int source_alpha_mask,
+                      unsigned int destination_bytes_per_pixel, unsigned int source_bytes_per_pixel);
+// Fills a foreign surface from a library image: S3TC bytes are copied as
+// they are, types 1-4 go through hbmp_copy with their own masks.
+QX_API void hbmp_fill(void* destination, void* source, hbmp_type_t type, unsigned int width, unsigned int height,
+                      unsigned int destination_pitch, unsigned int red_mask, unsigned int green_mask,
+                      unsigned int blue_mask, unsigned int alpha_mask, unsigned int destination_bits_per_pixel,
+                      unsigned int byte_count);
+
 }  // namespace quarn

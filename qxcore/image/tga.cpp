@@ -5,6 +5,7 @@
 
 #include "qxcore/core/messages.h"
 #include "qxcore/fs/file.h"
+#include "qxcore/sys/cpu_dispatch.h"
 
 namespace quarn {
 
@@ -82,6 +83,10 @@ bool decode(const unsigned char* header, tga_reader_t& in, pixel_writer_t& out, 
   if (!rle) {
     const unsigned char* stored = in.take(static_cast<std::size_t>(pixels) * size);
     if (stored == nullptr) return false;
+    if (!mapped) {  // stored exactly as they are decoded: one block copy
+      mm_memcpy(out.out, stored, static_cast<unsigned int>(std::min<std::size_t>(out.capacity, static_cast<std::size_t>(pixels) * size)));
+      return true;
+    }
     for (unsigned int i = 0; i < pixels; ++i) emit(stored + static_cast<std::size_t>(i) * size);
     return true;
   }
