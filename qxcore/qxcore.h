@@ -107,4 +107,8 @@
 #include "qxcore/math/vector_rotation.h"
 
 // Colour conversions and pixel streams
+#include "qxcore/image/bitmap.h"
 #include "qxcore/image/colour_streams.h"
+#include "qxcore/image/png.h"
+#include "qxcore/image/s3tc.h"
+#include "qxcore/image/tga.h"

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     demo::tour_fs();
     demo::tour_plugins();
     demo::tour_math();
+    demo::tour_images();
     demo::tour_platform();
   }
 
