@@ -30,6 +30,9 @@
 #include "qxcore/strings/raw_paths.h"
 #include "qxcore/strings/wildcard.h"
 
+// Text parser
+#include "qxcore/strings/text_parser.h"
+
 // Containers, block pools, chunk space and hash tables
 #include "qxcore/collections/arrays/array_dyn.h"
 #include "qxcore/collections/arrays/array_fixed.h"
@@ -64,9 +67,14 @@
 #include "qxcore/fs/zipfs_file.h"
 #include "qxcore/fs/zipfs_tree.h"
 
-// Platform services
+// Platform services: plug-ins, child processes, checksums, random numbers,
+// timers, CPU dispatch
+#include "qxcore/sys/checksums.h"
 #include "qxcore/sys/child_process.h"
+#include "qxcore/sys/cpu_dispatch.h"
 #include "qxcore/sys/dynamic_library.h"
+#include "qxcore/sys/random.h"
+#include "qxcore/sys/timers.h"
 // Math and geometry
 #include "qxcore/math/aabox.h"
 #include "qxcore/math/angles.h"
@@ -99,3 +107,10 @@
 #include "qxcore/math/triangles.h"
 #include "qxcore/math/vec.h"
 #include "qxcore/math/vector_rotation.h"
+
+// Colour conversions and pixel streams
+#include "qxcore/image/bitmap.h"
+#include "qxcore/image/colour_streams.h"
+#include "qxcore/image/png.h"
+#include "qxcore/image/s3tc.h"
+#include "qxcore/image/tga.h"

@@ -3,6 +3,7 @@
 #include "qxcore/core/host_memory.h"
 #include "qxcore/core/messages.h"
 #include "qxcore/core/service_initializers.h"
+#include "qxcore/sys/cpu_dispatch.h"
 
 namespace quarn {
 
@@ -76,7 +77,7 @@ extern "C" void qxcore_init(void* (*alloc)(unsigned int), void* (*alloc_vector)(
   resource_tie_holder.create();
   profiler_holder.create();
   initialised = true;
-  (void)cpu_flags;
+  init_cpu_trampoline(cpu_flags, true);
 }
 
 extern "C" void qxcore_shutdown() {

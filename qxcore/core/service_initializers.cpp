@@ -2,11 +2,10 @@
 
 namespace quarn {
 
-// The checksum, resource-tie and profiler services hook their start and stop
-// into these bodies; until a service exists its initializer holds only its
-// place in the start-up order.
-crc_initializer_t::crc_initializer_t() {}
-crc_initializer_t::~crc_initializer_t() {}
+// The checksum service's body lives beside the tables it fills
+// (sys/narrow_crc.cpp). The resource-tie and profiler services hook their
+// start and stop into the bodies below; until a service exists its
+// initializer holds only its place in the start-up order.
 
 // CLOCK_MONOTONIC already ticks in nanoseconds: there is no timer period to
 // request or give back on this platform.

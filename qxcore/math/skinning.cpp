@@ -38,53 +38,55 @@ bool arguments_present(const void* out, const void* in, const float* weights,
                         indices != nullptr && bones != nullptr);
 }
 
+// Blends each vertex's bones and hands the matrix to `apply` with the
+// vertex number; a bad bone index is reported once per call.
+template <class Apply>
+void for_each_blend(const float* weights, const unsigned char* indices, const mat4* bones, unsigned int influences,
+                    unsigned int count, unsigned int bone_count, const char* caller, Apply apply) {
+  bool reported = false;
+  for (unsigned int v = 0; v < count; ++v) {
+    mat4 blend;
+    const std::size_t base = static_cast<std::size_t>(v) * influences;
+    blend_bones(&blend, weights + base, indices + base, bones, influences, bone_count, caller, &reported);
+    apply(v, blend);
+  }
+}
+
 }  // namespace
 
 void mult_weighted_parray(vec_t<float, 3>* out, const vec_t<float, 3>* in, const float* weights,
                           const unsigned char* indices, const mat4* bones, unsigned int influences,
                           unsigned int count, unsigned int bone_count) {
   if (!arguments_present(out, in, weights, indices, bones, count)) return;
-  bool reported = false;
-  for (unsigned int v = 0; v < count; ++v) {
-    mat4 blend;
-    const std::size_t base = static_cast<std::size_t>(v) * influences;
-    blend_bones(&blend, weights + base, indices + base, bones, influences, bone_count,
-                "mult_weighted_parray", &reported);
-    _mult_point_matrix_fast(out + v, in + v, &blend, 1, sizeof(vec_t<float, 3>),
-                            sizeof(vec_t<float, 3>));
-  }
+  for_each_blend(weights, indices, bones, influences, count, bone_count, "mult_weighted_parray",
+                 [&](unsigned int v, const mat4& blend) {
+                   _mult_point_matrix_fast(out + v, in + v, &blend, 1, sizeof(vec_t<float, 3>),
+                                           sizeof(vec_t<float, 3>));
+                 });
 }
 
 void mult_weighted_narray(vec_t<float, 3>* out, const vec_t<float, 3>* in, const float* weights,
                           const unsigned char* indices, const mat4* bones, unsigned int influences,
                           unsigned int count, unsigned int bone_count) {
   if (!arguments_present(out, in, weights, indices, bones, count)) return;
-  bool reported = false;
-  for (unsigned int v = 0; v < count; ++v) {
-    mat4 blend;
-    const std::size_t base = static_cast<std::size_t>(v) * influences;
-    blend_bones(&blend, weights + base, indices + base, bones, influences, bone_count,
-                "mult_weighted_narray", &reported);
-    _mult_normal_matrix_fast(out + v, in + v, &blend, 1, sizeof(vec_t<float, 3>),
-                             sizeof(vec_t<float, 3>));
-  }
+  for_each_blend(weights, indices, bones, influences, count, bone_count, "mult_weighted_narray",
+                 [&](unsigned int v, const mat4& blend) {
+                   _mult_normal_matrix_fast(out + v, in + v, &blend, 1, sizeof(vec_t<float, 3>),
+                                            sizeof(vec_t<float, 3>));
+                 });
 }
 
 void mult_weighted_tarray(vec_t<float, 4>* out, const vec_t<float, 4>* in, const float* weights,
                           const unsigned char* indices, const mat4* bones, unsigned int influences,
                           unsigned int count, unsigned int bone_count) {
   if (!arguments_present(out, in, weights, indices, bones, count)) return;
-  bool reported = false;
-  for (unsigned int v = 0; v < count; ++v) {
-    mat4 blend;
-    const std::size_t base = static_cast<std::size_t>(v) * influences;
-    blend_bones(&blend, weights + base, indices + base, bones, influences, bone_count,
-                "mult_weighted_tarray", &reported);
-    const vec_t<float, 4> t = in[v];
-    vec_t<float, 3> dir{t.x, t.y, t.z};
-    _mult_normal_matrix_fast(&dir, &dir, &blend, 1, sizeof dir, sizeof dir);
-    out[v] = {dir.x, dir.y, dir.z, t.w};
-  }
+  for_each_blend(weights, indices, bones, influences, count, bone_count, "mult_weighted_tarray",
+                 [&](unsigned int v, const mat4& blend) {
+                   const vec_t<float, 4> t = in[v];
+                   vec_t<float, 3> dir{t.x, t.y, t.z};
+                   _mult_normal_matrix_fast(&dir, &dir, &blend, 1, sizeof dir, sizeof dir);
+                   out[v] = {dir.x, dir.y, dir.z, t.w};
+                 });
 }
 
 }  // namespace quarn

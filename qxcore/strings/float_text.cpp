@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "qxcore/strings/decimal_text.h"
 #include "qxcore/strings/strings_mutable.h"
 
 namespace quarn {
@@ -69,8 +70,8 @@ double out_of_range_value(const char* begin, const char* end) {
   return negative ? -magnitude : magnitude;
 }
 
-// Decimal text as strtod reads it in the "C" locale (leading blanks, an
-// optional sign, "inf", "nan"), without depending on the host's locale.
+}  // namespace
+
 bool parse_decimal(const char* text, double* value, const char** stop) {
   const char* p = text;
   while (std::isspace(static_cast<unsigned char>(*p))) ++p;
@@ -83,7 +84,41 @@ bool parse_decimal(const char* text, double* value, const char** stop) {
   return true;
 }
 
-}  // namespace
+// Round to nearest even on the bit patterns: a conversion instruction would
+// follow the thread's MXCSR, and flush-to-zero (which CPU identification
+// switches on) would turn every subnormal result into zero.
+float narrow_to_float(double value) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+  const std::uint32_t sign = static_cast<std::uint32_t>(bits >> 32) & 0x80000000u;
+  const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (exponent == 0x7FF) {
+    // Infinity, or a NaN quieted with the top of its payload, as CVTSD2SS does.
+    std::uint32_t nan =
+        fraction != 0 ? 0x00400000u | static_cast<std::uint32_t>(fraction >> 29) : 0;
+    return std::bit_cast<float>(sign | 0x7F800000u | nan);
+  }
+  // Zero, and subnormal doubles, lie far below half the smallest float.
+  if (exponent == 0) return std::bit_cast<float>(sign);
+  int float_exponent = exponent - 1023 + 127;
+  if (float_exponent >= 255) return std::bit_cast<float>(sign | 0x7F800000u);
+  const std::uint64_t significand = fraction | (std::uint64_t{1} << 52);
+  int shift = 29;  // 53 significant bits down to 24
+  if (float_exponent < 1) {
+    shift += 1 - float_exponent;  // subnormal: fewer bits remain
+    float_exponent = 0;
+  }
+  if (shift > 54) return std::bit_cast<float>(sign);
+  std::uint64_t kept = significand >> shift;
+  const std::uint64_t rest = significand & ((std::uint64_t{1} << shift) - 1);
+  const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+  if (rest > half || (rest == half && (kept & 1) != 0)) ++kept;
+  // A normal result's leading bit lands in the exponent field, so rounding
+  // up past the significand carries into the exponent (and up to infinity).
+  std::uint64_t result =
+      float_exponent == 0 ? kept : (static_cast<std::uint64_t>(float_exponent - 1) << 23) + kept;
+  return std::bit_cast<float>(sign | static_cast<std::uint32_t>(result));
+}
 
 bool float_to_string(mstring_t* out, float value) {
   // The same bytes as printf("&%08x"), without a trip through the formatter.
@@ -114,7 +149,7 @@ bool string_to_float(float* out, const string& text) {
   if (!parse_decimal(s, &value, &stop)) return false;
   bool at_end = *stop == '\0' || (*stop == 'f' && stop[1] == '\0');
   if (!at_end) return false;
-  *out = static_cast<float>(value);
+  *out = narrow_to_float(value);
   return true;
 }
 

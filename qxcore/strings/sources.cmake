@@ -10,5 +10,6 @@ target_sources(qxcore PRIVATE
   strings/string_dyn.cpp
   strings/string_tokenizer.cpp
   strings/strings_mutable.cpp
+  strings/text_parser.cpp
   strings/tokens.cpp
   strings/wildcard.cpp)

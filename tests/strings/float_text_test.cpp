@@ -10,6 +10,8 @@
 #include <cstring>
 #include <random>
 
+#include <xmmintrin.h>
+
 #include "qxcore/strings/float_text.h"
 #include "qxcore/strings/string_dyn.h"
 #include "qxcore/strings/string_fixed.h"
@@ -101,8 +103,16 @@ TEST(FloatText, FixedOutputTooSmallReportsTheCut) {
   EXPECT_TRUE(quarn::float_to_string(&exact, 1.0f));
 }
 
-// Decimal text is read as a double and rounded to float, as strtod would.
-float strtod_oracle(const char* text) { return static_cast<float>(std::strtod(text, nullptr)); }
+// Decimal text is read as a double and rounded to float, as strtod would, in
+// the default IEEE mode: the test main's CPU detection switches on
+// flush-to-zero, under which the oracle's own conversion would lose subnormals.
+float strtod_oracle(const char* text) {
+  const unsigned int mode = _mm_getcsr();
+  _mm_setcsr(mode & ~0x8040u);  // flush-to-zero and denormals-are-zero off
+  volatile float result = static_cast<float>(std::strtod(text, nullptr));
+  _mm_setcsr(mode);
+  return result;
+}
 
 TEST(FloatText, DecimalTextAgreesWithStrtod) {
   std::mt19937 rng(11);

@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
     demo::tour_fs();
     demo::tour_plugins();
     demo::tour_math();
+    demo::tour_images();
+    demo::tour_platform();
   }
 
   quarn::qxcore_shutdown();

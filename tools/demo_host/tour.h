@@ -12,5 +12,7 @@ void tour_collections();
 void tour_fs();
 void tour_plugins();
 void tour_math();
+void tour_images();
+void tour_platform();
 
 }  // namespace demo

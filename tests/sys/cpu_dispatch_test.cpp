@@ -1,0 +1,162 @@
+// CPU identification against what the kernel reports in /proc/cpuinfo, the
+// binding rules and messages of init_cpu_trampoline, and the flag names.
+#include "qxcore/sys/cpu_dispatch.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <x86intrin.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "qxcore/image/colour_streams.h"
+#include "qxcore/math/matrix_products.h"
+#include "tests/support/capture_sink.h"
+
+namespace {
+
+// The first processor's "key : value" lines.
+std::map<std::string, std::string> cpuinfo() {
+  std::ifstream file("/proc/cpuinfo");
+  std::map<std::string, std::string> fields;
+  std::string line;
+  while (std::getline(file, line) && !line.empty()) {
+    auto colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    auto trim = [](std::string s) {
+      s.erase(0, s.find_first_not_of(" \t"));
+      s.erase(s.find_last_not_of(" \t") + 1);
+      return s;
+    };
+    fields[trim(line.substr(0, colon))] = trim(line.substr(colon + 1));
+  }
+  return fields;
+}
+
+bool has_flag(const std::string& flags, const std::string& name) {
+  return (" " + flags + " ").find(" " + name + " ") != std::string::npos;
+}
+
+std::string trimmed(const char* text) {
+  std::string s = text;
+  s.erase(0, s.find_first_not_of(' '));
+  s.erase(s.find_last_not_of(' ') + 1);
+  return s;
+}
+
+// Leaves the library bound as the test main left it.
+class CpuDispatch : public testing::Test {
+ protected:
+  void TearDown() override { quarn::init_cpu_trampoline(quarn::CPU_DETECT, false); }
+};
+
+TEST_F(CpuDispatch, IdentifyReportsTheFeaturesTheKernelLists) {
+  auto info = cpuinfo();
+  ASSERT_TRUE(info.count("flags")) << "no flags line in /proc/cpuinfo";
+  const std::string flags = info["flags"];
+  const unsigned int mask = quarn::identify_cpu();
+  const std::pair<unsigned int, const char*> bits[] = {{quarn::CPU_FEATURE_FPU, "fpu"},
+                                                       {quarn::CPU_FEATURE_MMX, "mmx"},
+                                                       {quarn::CPU_FEATURE_CMOV, "cmov"},
+                                                       {quarn::CPU_FEATURE_SSE, "sse"},
+                                                       {quarn::CPU_FEATURE_SSE2, "sse2"}};
+  for (auto [bit, name] : bits) EXPECT_EQ((mask & bit) != 0, has_flag(flags, name)) << name;
+  EXPECT_TRUE(mask & quarn::CPU_FEATURE_CPUID);
+  EXPECT_FALSE(mask & quarn::CPU_FEATURE_CXMMX);
+  EXPECT_EQ(trimmed(quarn::get_cpu_name()), info["model name"]);
+  EXPECT_EQ(std::string(quarn::get_cpu_vendor()), info["vendor_id"]);
+  // Detection turns flush-to-zero on in the calling thread.
+  _mm_setcsr(_mm_getcsr() & ~0x8000u);
+  quarn::identify_cpu();
+  EXPECT_TRUE(_mm_getcsr() & 0x8000u);
+}
+
+// The kernel prints the time-stamp counter's rate as "cpu MHz" where no
+// frequency driver reports a changing core clock; otherwise the counter is
+// timed against CLOCK_MONOTONIC_RAW here.
+double reference_tsc_mhz() {
+  struct stat st;
+  auto info = cpuinfo();
+  if (stat("/sys/devices/system/cpu/cpu0/cpufreq", &st) != 0 && info.count("cpu MHz"))
+    return std::stod(info["cpu MHz"]);
+  timespec a, b;
+  clock_gettime(CLOCK_MONOTONIC_RAW, &a);
+  unsigned long long start = __rdtsc();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  unsigned long long ticks = __rdtsc() - start;
+  clock_gettime(CLOCK_MONOTONIC_RAW, &b);
+  return ticks / ((b.tv_sec - a.tv_sec) * 1e6 + (b.tv_nsec - a.tv_nsec) * 1e-3);
+}
+
+TEST_F(CpuDispatch, SpeedIsTheTimeStampCounterRate) {
+  const double reference = reference_tsc_mhz();
+  quarn::init_cpu_trampoline(quarn::CPU_DETECT, false);
+  const unsigned int speed = quarn::get_cpu_speed();
+  EXPECT_NEAR(speed, reference, reference * 0.05);
+  EXPECT_EQ(quarn::get_cpu_speed(), speed);  // measured once
+}
+
+TEST_F(CpuDispatch, TrampolineMessages) {
+  const char* setting_up = "[qxcore] Setting up code base to default C++ versions";
+  const char* forced = "[qxcore] code base forced to default C++ versions";
+  struct case_t {
+    unsigned int flags;
+    std::vector<std::string> expected;
+  };
+  const case_t cases[] = {{0, {setting_up}},
+                          {quarn::CPU_FORCE_PLAIN, {setting_up, forced}},
+                          {quarn::CPU_DETECT, {setting_up}}};
+  for (const case_t& c : cases) {
+    qxtest::capture_sink_t sink;
+    quarn::init_cpu_trampoline(c.flags, true);
+    EXPECT_EQ(sink.texts(quarn::message_t::TYPE_MESSAGE), c.expected) << std::hex << c.flags;
+    EXPECT_EQ(sink.messages.size(), c.expected.size()) << std::hex << c.flags;
+    qxtest::capture_sink_t quiet;
+    quarn::init_cpu_trampoline(c.flags, false);
+    EXPECT_TRUE(quiet.messages.empty());
+  }
+}
+
+TEST_F(CpuDispatch, BindingRules) {
+  quarn::init_cpu_trampoline(quarn::CPU_FORCE_PLAIN | quarn::CPU_FEATURE_SSE2, false);
+  EXPECT_EQ(quarn::rgb_stream_add, quarn::default_rgb_stream_add);
+  EXPECT_EQ(quarn::rgb_stream_scaled_add_noalpha, quarn::default_rgb_stream_scaled_add_noalpha);
+  EXPECT_EQ(quarn::identify_cpu(), 2u);
+  EXPECT_STREQ(quarn::get_cpu_name(), "CPU unoptimized code path");
+  EXPECT_STREQ(quarn::get_cpu_vendor(), "CPU unoptimized code path");
+  void* (*plain_copy)(void*, const void*, unsigned int) = quarn::mm_memcpy;
+  auto* const plain_product = quarn::mult_matrix_matrix_lo;
+
+  // The matrix products need both the FPU and the SSE bit.
+  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_SSE | quarn::CPU_FEATURE_SSE2, false);
+  EXPECT_EQ(quarn::mult_matrix_matrix_lo, plain_product);
+  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE, false);
+  EXPECT_NE(quarn::mult_matrix_matrix_lo, plain_product);
+
+  // SSE alone does not bind the SSE2 routines; SSE2 does.
+  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE, false);
+  EXPECT_EQ(quarn::rgb_stream_add, quarn::default_rgb_stream_add);
+  EXPECT_EQ(quarn::mm_memcpy, plain_copy);
+  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE2, false);
+  EXPECT_NE(quarn::rgb_stream_add, quarn::default_rgb_stream_add);
+  EXPECT_NE(quarn::mm_memcpy, plain_copy);
+  // A host-given mask still leaves the text queries detecting.
+  EXPECT_EQ(std::string(quarn::get_cpu_vendor()), cpuinfo()["vendor_id"]);
+}
+
+TEST(CpuFlagNames, NamesInTheirFixedOrder) {
+  const std::pair<unsigned int, const char*> table[] = {
+      {0x2 | 0x8 | 0x40, "fpu cmov sse"},
+      {0, ""},
+      {0x1 | 0x80000000u | 0x40000000u, ""},
+      {0x3FF, "fpu cmov mmx mmxext cxmmx 3dnow 3dnowext sse sse2"},
+      {0x80 | 0x4 | 0x200, "mmx mmxext sse2"},
+      {0x20 | 0x10, "3dnow 3dnowext"}};
+  for (auto [flags, names] : table) EXPECT_STREQ(quarn::get_cpuflag_caps(flags), names) << flags;
+}
+
+}  // namespace
