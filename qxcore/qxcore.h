@@ -108,6 +108,9 @@
 #include "qxcore/math/vec.h"
 #include "qxcore/math/vector_rotation.h"
 
+// Spatial hash
+#include "qxcore/spatial/spatialhash.h"
+
 // Colour conversions and pixel streams
 #include "qxcore/image/bitmap.h"
 #include "qxcore/image/colour_streams.h"

@@ -21,8 +21,9 @@ bmem_manager_t& spatialhash_node_pool() { return spatialhash_nodes; }
 bmem_manager_t& spatialhash_record_pool() { return spatialhash_records; }
 
 unsigned int process_pool_blocks() {
-  return chunk_descriptors.block_count() + hash_entries.block_count() + hash_payloads.block_count() +
-         spatialhash_nodes.block_count() + spatialhash_records.block_count();
+  return chunk_descriptors.block_count() + hash_entries.block_count() +
+         hash_payloads.block_count() + spatialhash_nodes.block_count() +
+         spatialhash_records.block_count();
 }
 
 }  // namespace quarn

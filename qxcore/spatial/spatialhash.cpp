@@ -161,9 +161,8 @@ struct spatialhash_t::range_t {
       for (unsigned int b = 0; b < level.bucket_count; ++b) f(b);
       return;
     }
-    for_each_cell([&](std::int64_t x, std::int64_t y, std::int64_t z) {
-      f(bucket_of_cell(level, x, y, z));
-    });
+    for_each_cell(
+        [&](std::int64_t x, std::int64_t y, std::int64_t z) { f(bucket_of_cell(level, x, y, z)); });
   }
 };
 
@@ -318,8 +317,7 @@ bool spatialhash_t::refile(record_t* record, const box_t* from, int from_level, 
   if (nodes > 0 && !reserve(spatialhash_node_pool(), nodes)) return false;
   for (int k = 0; k <= top; ++k) {
     const bool had = from != nullptr && k <= from_level, has = to != nullptr && k <= to_level;
-    move_entry(levels_[k], record, had ? &from_ranges[k] : nullptr,
-               has ? &to_ranges[k] : nullptr);
+    move_entry(levels_[k], record, had ? &from_ranges[k] : nullptr, has ? &to_ranges[k] : nullptr);
   }
   return true;
 }
@@ -415,8 +413,8 @@ bool spatialhash_t::remove(void* object) {
 // Merges the matching entries of one bucket run into the sorted result list.
 // Below the start level only entries filed there first count: the others
 // were met on the start level already.
-void spatialhash_t::merge_run(vptrlist_node_t* entry, int level, bool start_level,
-                              const box_t& box, bool* ok) {
+void spatialhash_t::merge_run(vptrlist_node_t* entry, int level, bool start_level, const box_t& box,
+                              bool* ok) {
   vptrlist_node_t* at = result_.first();
   for (; entry->ptr != nullptr; entry = entry->next) {
     const auto* record = static_cast<const record_t*>(entry->ptr);
@@ -424,9 +422,8 @@ void spatialhash_t::merge_run(vptrlist_node_t* entry, int level, bool start_leve
     const std::uintptr_t k = key(record->object);
     while (at != nullptr && key(at->ptr) < k) at = at->next;
     if (at != nullptr && key(at->ptr) == k) continue;
-    if (record->min.x <= box.max.x && record->max.x >= box.min.x &&
-        record->min.y <= box.max.y && record->max.y >= box.min.y &&
-        record->min.z <= box.max.z && record->max.z >= box.min.z) {
+    if (record->min.x <= box.max.x && record->max.x >= box.min.x && record->min.y <= box.max.y &&
+        record->max.y >= box.min.y && record->min.z <= box.max.z && record->max.z >= box.min.z) {
       if (result_.insert(at, record->object) == nullptr) *ok = false;
     }
   }

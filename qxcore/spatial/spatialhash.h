@@ -28,24 +28,23 @@ namespace quarn {
 
 // One filed object; cell entries point at it.
 struct spatialhash_record_t {
-  void* object;            // the host's object
-  vec_t<float, 3> min;     // its box
-  vec_t<float, 3> max;
-  std::int32_t level;      // finest level it is filed on
-  std::uint32_t slot;      // its record-table slot
+  void* object;              // the host's object
+  vec_t<float, 3> min, max;  // its box
+  std::int32_t level;        // finest level it is filed on
+  std::uint32_t slot;        // its record-table slot
 };
 
 // One level of cells.
 struct spatialhash_level_t {
-  float fit_factor = 0;            // largest extent, in cells, that fits this level
-  std::int32_t cell_size[3] = {};  // the cell size rounded to a whole number, at least 1
-  float inverse_size = 0;          // 1 / cell size
-  vptrlist_t cells;                // every bucket run of the level, each closed by a null entry
-  unsigned int bucket_count = 0;   // a prime from the table below
+  float fit_factor = 0;               // largest extent, in cells, that fits this level
+  std::int32_t cell_size[3] = {};     // the cell size rounded to a whole number, at least 1
+  float inverse_size = 0;             // 1 / cell size
+  vptrlist_t cells;                   // every bucket run of the level, each closed by a null entry
+  unsigned int bucket_count = 0;      // a prime from the table below
   vptrlist_node_t** heads = nullptr;  // first entry of each bucket's run; null: empty bucket
-  std::uint64_t bucket_magic = 0;  // for the modulo by bucket_count without a division
-  unsigned int index = 0;          // position of the level, 0 = largest cells
-  unsigned int prime_index = 0;    // level count − index − 1
+  std::uint64_t bucket_magic = 0;     // for the modulo by bucket_count without a division
+  unsigned int index = 0;             // position of the level, 0 = largest cells
+  unsigned int prime_index = 0;       // level count − index − 1
 };
 
 class QX_API spatialhash_t : public host_allocated_t {
@@ -113,8 +112,8 @@ class QX_API spatialhash_t : public host_allocated_t {
 
   spatialhash_level_t levels_[MAX_LEVELS];
   unsigned int level_count_ = 0;
-  vdatalist_t records_;                                 // payload spatialhash_record_t
-  vdatalist_node_t* slots_[RECORD_SLOTS] = {};          // first record of each slot
+  vdatalist_t records_;                         // payload spatialhash_record_t
+  vdatalist_node_t* slots_[RECORD_SLOTS] = {};  // first record of each slot
   vptrlist_t result_;
   vec3 bounds_min_{}, bounds_max_{};
 };

@@ -2,6 +2,8 @@
 // insert, update, remove and query with boxes of every size class, and the
 // query result compared with a scan of all boxes after every query. Designed
 // cases, the shared-bucket move and refused memory come first.
+#include "qxcore/spatial/spatialhash.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include <random>
 #include <vector>
 
-#include "qxcore/spatial/spatialhash.h"
 #include "tests/support/capture_sink.h"
 #include "tests/support/counting_hooks.h"
 
@@ -183,10 +184,10 @@ TEST(SpatialHash, BadInputIsReported) {
                 "[spatialhash] insert: the box of object %p has a NaN coordinate", object(1));
   std::snprintf(text[2], sizeof text[2],
                 "[spatialhash] update: the box of object %p has a NaN coordinate", object(2));
-  EXPECT_EQ(sink.errors(), (std::vector<std::string>{
-                               text[0], text[1], text[2],
-                               "[spatialhash] query: the query box has a NaN coordinate",
-                               "[spatialhash] there is no level 4; the hash has 4"}));
+  EXPECT_EQ(sink.errors(),
+            (std::vector<std::string>{text[0], text[1], text[2],
+                                      "[spatialhash] query: the query box has a NaN coordinate",
+                                      "[spatialhash] there is no level 4; the hash has 4"}));
   EXPECT_EQ(sink.warnings(), std::vector<std::string>{
                                  "[spatialhash] cell size 0.25 of level 0 rounds to 0; cells of 1 "
                                  "are used"});
@@ -203,10 +204,12 @@ TEST(SpatialHash, MoveBetweenCellsThatShareABucket) {
     box_t from, to;
   } cases[] = {
       // Leaves (1,0,0) for (0,16,0): the bucket it leaves is the one it enters.
-      {"one cell to its twin", {{1.2f, 0.2f, 0.2f}, {1.8f, 0.8f, 0.8f}},
+      {"one cell to its twin",
+       {{1.2f, 0.2f, 0.2f}, {1.8f, 0.8f, 0.8f}},
        {{0.2f, 16.2f, 0.2f}, {0.8f, 16.8f, 0.8f}}},
       // Keeps (0,16,0) covered while leaving (1,0,0) behind.
-      {"shrinks away from the twin", {{0.2f, 0.2f, 0.2f}, {1.8f, 16.8f, 0.8f}},
+      {"shrinks away from the twin",
+       {{0.2f, 0.2f, 0.2f}, {1.8f, 16.8f, 0.8f}},
        {{0.2f, 15.2f, 0.2f}, {0.8f, 16.8f, 0.8f}}},
   };
   for (const auto& c : cases) {
@@ -267,8 +270,9 @@ void run_against_scan(spatialhash_t& grid, float world, const float* extents, in
     if (what < 30) {
       const box_t b = random_box(rng, world, extents, classes);
       ASSERT_TRUE(grid.insert(b.min, b.max, obj));
-      model[obj] = {{std::min(b.min.x, b.max.x), std::min(b.min.y, b.max.y), std::min(b.min.z, b.max.z)},
-                    {std::max(b.min.x, b.max.x), std::max(b.min.y, b.max.y), std::max(b.min.z, b.max.z)}};
+      model[obj] = {
+          {std::min(b.min.x, b.max.x), std::min(b.min.y, b.max.y), std::min(b.min.z, b.max.z)},
+          {std::max(b.min.x, b.max.x), std::max(b.min.y, b.max.y), std::max(b.min.z, b.max.z)}};
     } else if (what < 55) {
       // Small moves mostly, so cell ranges overlap and buckets are shared.
       box_t b = model.count(obj) ? model[obj] : random_box(rng, world, extents, classes);
