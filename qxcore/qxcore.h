@@ -73,6 +73,7 @@
 #include "qxcore/sys/child_process.h"
 #include "qxcore/sys/cpu_dispatch.h"
 #include "qxcore/sys/dynamic_library.h"
+#include "qxcore/sys/profiler.h"
 #include "qxcore/sys/random.h"
 #include "qxcore/sys/timers.h"
 // Math and geometry

@@ -2,8 +2,8 @@
 
 namespace quarn {
 
-// The checksum service's body lives beside the tables it fills
-// (sys/narrow_crc.cpp). The resource-tie and profiler services hook their
+// The checksum and profiler services' bodies live beside what they start
+// (sys/narrow_crc.cpp, sys/profiler.cpp). The resource-tie service hooks its
 // start and stop into the bodies below; until a service exists its
 // initializer holds only its place in the start-up order.
 
@@ -14,8 +14,5 @@ tmr_initializer_t::~tmr_initializer_t() {}
 
 resource_tie_initializer_t::resource_tie_initializer_t() {}
 resource_tie_initializer_t::~resource_tie_initializer_t() {}
-
-profiler_initializer_t::profiler_initializer_t() {}
-profiler_initializer_t::~profiler_initializer_t() {}
 
 }  // namespace quarn

@@ -16,5 +16,6 @@ target_sources(qxcore PRIVATE
   sys/crc32_tables.cpp
   sys/dynamic_library.cpp
   sys/narrow_crc.cpp
+  sys/profiler.cpp
   sys/random.cpp
   sys/timers.cpp)

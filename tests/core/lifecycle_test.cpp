@@ -6,12 +6,17 @@
 
 #include <cstring>
 
+#include "qxcore/sys/profiler.h"
 #include "tests/support/capture_sink.h"
 #include "tests/support/counting_hooks.h"
 
 namespace {
 
 using qxtest::allocation_stats;
+
+// Besides the four one-byte service objects, a start creates the profiler's
+// root node and root zone, and a shut-down releases them.
+constexpr std::size_t SERVICE_BLOCKS = 4 + 2;
 
 // Hooks that must never be installed by a refused qxcore_init.
 void* foreign_new(unsigned int) { return nullptr; }
@@ -29,17 +34,17 @@ TEST(Lifecycle, ShutdownReleasesFourServiceObjectsThroughTheScalarHook) {
   auto before = allocation_stats();
   quarn::qxcore_shutdown();
   auto after_shutdown = allocation_stats();
-  EXPECT_EQ(after_shutdown.scalar_releases - before.scalar_releases, 4u);
+  EXPECT_EQ(after_shutdown.scalar_releases - before.scalar_releases, SERVICE_BLOCKS);
   EXPECT_EQ(after_shutdown.vector_releases, before.vector_releases);
-  EXPECT_EQ(before.live - after_shutdown.live, 4u);
+  EXPECT_EQ(before.live - after_shutdown.live, SERVICE_BLOCKS);
   EXPECT_FALSE(quarn::qxcore_is_initialised());
   // The hooks stay in place so that leftovers can still be freed.
   EXPECT_EQ(quarn::qxcore_system_delete, &qxtest::counting_delete);
 
   qxtest::install_counting_hooks();
   auto after_init = allocation_stats();
-  EXPECT_EQ(after_init.scalar_allocations - after_shutdown.scalar_allocations, 4u);
-  EXPECT_EQ(after_init.live - after_shutdown.live, 4u);
+  EXPECT_EQ(after_init.scalar_allocations - after_shutdown.scalar_allocations, SERVICE_BLOCKS);
+  EXPECT_EQ(after_init.live - after_shutdown.live, SERVICE_BLOCKS);
   // The code-path set-up message borrows from the vector hook and gives it back.
   EXPECT_EQ(after_init.vector_allocations - after_init.vector_releases,
             after_shutdown.vector_allocations - after_shutdown.vector_releases);
@@ -52,9 +57,10 @@ TEST(Lifecycle, ServiceObjectsAreOneByteScalarBlocks) {
   auto before = allocation_stats();
   qxtest::install_counting_hooks();
   auto after = allocation_stats();
-  EXPECT_EQ(after.live - before.live, 4u);
-  EXPECT_EQ(after.live_bytes - before.live_bytes, 4u);
-  EXPECT_EQ(after.scalar_allocations - before.scalar_allocations, 4u);
+  EXPECT_EQ(after.live - before.live, SERVICE_BLOCKS);
+  EXPECT_EQ(after.live_bytes - before.live_bytes,
+            4u + sizeof(quarn::profiler_node_t) + sizeof(quarn::profiler_zone_t));
+  EXPECT_EQ(after.scalar_allocations - before.scalar_allocations, SERVICE_BLOCKS);
 }
 
 TEST(Lifecycle, RepeatedCyclesBalance) {
@@ -65,8 +71,8 @@ TEST(Lifecycle, RepeatedCyclesBalance) {
   }
   auto after = allocation_stats();
   EXPECT_EQ(after.live, before.live);
-  EXPECT_EQ(after.scalar_allocations - before.scalar_allocations, 200u);
-  EXPECT_EQ(after.scalar_releases - before.scalar_releases, 200u);
+  EXPECT_EQ(after.scalar_allocations - before.scalar_allocations, 50 * SERVICE_BLOCKS);
+  EXPECT_EQ(after.scalar_releases - before.scalar_releases, 50 * SERVICE_BLOCKS);
 }
 
 TEST(Lifecycle, SecondShutdownDoesNothing) {
