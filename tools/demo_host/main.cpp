@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     demo::tour_math();
     demo::tour_images();
     demo::tour_platform();
+    demo::tour_profiler();
   }
 
   quarn::qxcore_shutdown();

@@ -14,5 +14,6 @@ void tour_plugins();
 void tour_math();
 void tour_images();
 void tour_platform();
+void tour_profiler();
 
 }  // namespace demo
