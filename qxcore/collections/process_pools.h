@@ -11,8 +11,8 @@ namespace quarn {
 QX_API bmem_manager_t& chunk_descriptor_pool();    // chunk_space_t descriptors, 16 per block
 QX_API bmem_manager_t& hash_entry_pool();          // hash-table entries, 4 per block
 QX_API bmem_manager_t& hash_payload_pool();        // vptrhash_t value nodes, 4 per block
-QX_API bmem_manager_t& spatialhash_node_pool();    // spatial-hash cell and result nodes, 16 per block
-QX_API bmem_manager_t& spatialhash_record_pool();  // spatial-hash object records, 16 per block
+QX_API bmem_manager_t& spatialhash_node_pool();    // spatialhash_t cell nodes, 16 per block
+QX_API bmem_manager_t& spatialhash_record_pool();  // spatialhash_t records, 16 per block
 
 // Blocks held by all process-wide pools together: memory that stays with the
 // library until unload by design (hosts and tests discount it from leak counts).

@@ -54,8 +54,7 @@ unsigned int reverse_bits(unsigned int i, unsigned int bits) {
 // h bits b; the reversal exchanges reversed a and reversed b. Walking a and,
 // for every a, only the c = reversed(b) above it meets each pair that moves
 // exactly once, so there is no compare-and-branch per index.
-void bit_reverse(cfloat* x, unsigned int log2) {
-  if (log2 < 2) return;
+void bit_reverse_pairs(cfloat* x, unsigned int log2) {
   const unsigned int h = log2 / 2;
   const std::size_t half = std::size_t{1} << h;
   const std::size_t top = std::size_t{1} << (log2 - h);  // weight of a
@@ -72,6 +71,39 @@ void bit_reverse(cfloat* x, unsigned int log2) {
       }
     }
   }
+}
+
+// Larger sizes go by tiles, so every cache line that is read or written is
+// used whole: an index is (a, m, b) with 3-bit a and b around the middle
+// bits m, and its reversal is (rev b, rev m, rev a). The 8 × 8 values of one
+// m (eight runs of eight neighbours) therefore land, transposed, in the tile
+// of rev m; the two tiles are read into a buffer and written back exchanged.
+void bit_reverse_tiles(cfloat* x, unsigned int log2) {
+  static constexpr std::size_t REV3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+  const unsigned int middle_bits = log2 - 6;
+  const std::size_t row = std::size_t{1} << (log2 - 3);  // weight of a
+  cfloat tile[2][8][8];
+  for (std::size_t m = 0; m >> middle_bits == 0; ++m) {
+    const std::size_t rm = reverse_bits(static_cast<unsigned int>(m), middle_bits);
+    if (rm < m) continue;  // exchanged when rm was met
+    const std::size_t bases[2] = {m * 8, rm * 8};
+    const int tiles = rm == m ? 1 : 2;
+    for (int t = 0; t < tiles; ++t)
+      for (std::size_t a = 0; a < 8; ++a)
+        for (std::size_t b = 0; b < 8; ++b) tile[t][a][b] = x[a * row + bases[t] + b];
+    for (int t = 0; t < tiles; ++t)
+      for (std::size_t a = 0; a < 8; ++a)
+        for (std::size_t b = 0; b < 8; ++b)
+          x[REV3[b] * row + bases[tiles - 1 - t] + REV3[a]] = tile[t][a][b];
+  }
+}
+
+void bit_reverse(cfloat* x, unsigned int log2) {
+  if (log2 < 2) return;
+  if (log2 < 6)
+    bit_reverse_pairs(x, log2);
+  else
+    bit_reverse_tiles(x, log2);
 }
 
 // The cosines and sines of the first eighth of the circle are computed in
