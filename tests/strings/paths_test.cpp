@@ -107,6 +107,9 @@ TEST(PathCompose, TableWithAndWithoutExtension) {
     EXPECT_EQ((texts_t{grown.c_str(), same_dyn.c_str(), same_fixed.c_str(), small.c_str()}),
               (texts_t{expected, expected, expected, cut<8>(expected)}));
   }
+  dyn_t named("f");  // the name in the output's own buffer, which the directory overwrites
+  EXPECT_TRUE(quarn::v_fncompose(&named, text("dir"), named, text("txt")));
+  EXPECT_STREQ(named.c_str(), "dir/f.txt");
   EXPECT_FALSE(quarn::v_fncompose(nullptr, text("a"), text("b")));
 }
 
