@@ -64,6 +64,7 @@ TEST(CommandLine, KeepsTheFirst128Arguments) {
   EXPECT_EQ(cdl_argc(), 128u);
   EXPECT_STREQ(cdl_argv(127), "a127");
   EXPECT_EQ(cdl_argv(128), nullptr);
+  EXPECT_EQ(cdl_param("a127", 0), 127u);
   EXPECT_EQ(cdl_param("a128", 0), CDL_NOT_FOUND);
 }
 
