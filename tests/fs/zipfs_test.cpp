@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qxcore/fs/fs.h"
@@ -136,9 +137,8 @@ TEST(Zipfs, MemberReadsSeeksAndStatus) {
   ASSERT_TRUE(f->stat(&status));
   EXPECT_EQ(status.time, archive.st_mtime);
   ASSERT_TRUE(quarn::fs_stat(s("/"), &status, quarn::FS_TYPE_VIRTUAL));
-  EXPECT_EQ(status.is_directory, 1u);
-  EXPECT_EQ(status.size, 0u);
-  EXPECT_EQ(status.time, archive.st_mtime);
+  EXPECT_EQ(std::tuple(status.is_directory, status.size, status.time),
+            std::tuple(1u, 0u, archive.st_mtime));
 
   // Lookups are exact: case matters, directories do not open, a file ends the walk.
   EXPECT_EQ(read_all("/sounds/A.wav"), "upper case name");
