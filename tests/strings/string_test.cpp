@@ -53,22 +53,28 @@ TEST(String, OwnsACopyFromTheVectorHookAndEmptyTextsAllocateNothing) {
   EXPECT_TRUE(a.empty());
 }
 
-TEST(String, CopiesAreIndependentAndMovesTransfer) {
+TEST(String, CopiesAreIndependentEvenFromTemporaries) {
   string a("first");
   string b(a);
   EXPECT_NE(a.c_str(), b.c_str());
   EXPECT_EQ(a, b);
-  const char* buffer = a.c_str();
-  string c(std::move(a));
-  EXPECT_EQ(c.c_str(), buffer);
-  EXPECT_TRUE(a.empty());
   b = string("second");
   const string& same = b;
   b = same;  // self-assignment keeps the text
   EXPECT_EQ(b, "second");
-  c = std::move(b);
-  EXPECT_EQ(c, "second");
-  EXPECT_TRUE(b.empty());
+  string c(std::move(a));  // copies: a keeps its text
+  EXPECT_EQ(c, "first");
+  EXPECT_NE(c.c_str(), a.c_str());
+  // A temporary mutable string seen as a plain string is copied, never
+  // taken over: the inline buffer of a fixed string must not reach the heap
+  // hooks, nor the heap buffer of a dynamic one be shared.
+  bool fixed = true;
+  for (int round = 0; round < 2; ++round, fixed = !fixed) {
+    string sliced = fixed ? static_cast<string>(quarn::string_fixed_t<16>("inline"))
+                          : static_cast<string>(quarn::string_dyn_t<>("heap"));
+    EXPECT_EQ(sliced, fixed ? "inline" : "heap");
+    EXPECT_TRUE(qxtest::is_live(sliced.c_str()));
+  }
 }
 
 TEST(String, ComparesByteWise) {
