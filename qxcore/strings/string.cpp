@@ -45,22 +45,11 @@ string::string(const char* text) : text_(duplicate_text(text)) {}
 
 string::string(const string& other) : text_(duplicate_text(other.text_)) {}
 
-string::string(string&& other) noexcept : text_(other.text_) { other.text_ = NUL_CHAR; }
-
 string& string::operator=(const string& other) {
   if (this != &other) {
     const char* copy = duplicate_text(other.text_);
     release_text(text_);
     text_ = copy;
-  }
-  return *this;
-}
-
-string& string::operator=(string&& other) noexcept {
-  if (this != &other) {
-    release_text(text_);
-    text_ = other.text_;
-    other.text_ = NUL_CHAR;
   }
   return *this;
 }

@@ -21,10 +21,12 @@ class QX_API string {
 
   string() noexcept : text_(NUL_CHAR) {}
   string(const char* text);  // copies; null or "" makes the empty string
+  // Copies, also from temporaries: a `string&&` could be a string_fixed_t or
+  // string_dyn_t seen through its base, whose buffer a plain string must not
+  // take over. (For the same reason, never assign through a `string&` that
+  // refers to one of them.)
   string(const string& other);
-  string(string&& other) noexcept;
   string& operator=(const string& other);
-  string& operator=(string&& other) noexcept;
   ~string();
 
   const char* c_str() const { return text_; }

@@ -1,4 +1,7 @@
-// The eight message functions, the sink registry and the failure reports.
+// The eight message functions, the sink registry, the console and debugger
+// sinks on the real output streams, and the failure reports.
+#include "qxcore/core/messages.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -7,7 +10,8 @@
 #include <string>
 
 #include "qxcore/core/assertions.h"
-#include "qxcore/core/messages.h"
+#include "qxcore/core/debug_logger.h"
+#include "qxcore/core/message_stdio.h"
 #include "qxcore/core/system_errors.h"
 #include "tests/support/capture_sink.h"
 #include "tests/support/counting_hooks.h"
@@ -16,6 +20,8 @@ namespace {
 
 using quarn::message_t;
 using qxtest::capture_sink_t;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
 
 void call_variadic(void (*v)(const char*, va_list), const char* fmt, ...) {
   va_list args;
@@ -25,56 +31,42 @@ void call_variadic(void (*v)(const char*, va_list), const char* fmt, ...) {
 }
 
 TEST(Messages, EachFunctionDispatchesItsTypeAndFormattedText) {
+  // In the order of the type numbers, which are part of the sink interface.
+  static_assert(message_t::TYPE_MESSAGE == 0 && message_t::TYPE_WARNING == 1 &&
+                message_t::TYPE_VERBOSE == 2 && message_t::TYPE_ERROR == 3);
+  void (*plain[])(const char*, ...) = {quarn::message, quarn::warning, quarn::verbose,
+                                       quarn::error};
+  void (*listed[])(const char*, va_list) = {quarn::vmessage, quarn::vwarning, quarn::vverbose,
+                                            quarn::verror};
   capture_sink_t sink;
-  quarn::message("m %d", 1);
-  quarn::warning("w %s", "two");
-  quarn::verbose("v %c", '3');
-  quarn::error("e %05.1f", 4.25);
-  call_variadic(quarn::vmessage, "vm %u", 5u);
-  call_variadic(quarn::vwarning, "vw %x", 0xabu);
-  call_variadic(quarn::vverbose, "vv %%");
-  call_variadic(quarn::verror, "ve %s-%s", "a", "b");
-
-  struct expected_t {
-    const char* text;
-    message_t::type_t type;
-  } expected[] = {
-      {"m 1", message_t::TYPE_MESSAGE},   {"w two", message_t::TYPE_WARNING},
-      {"v 3", message_t::TYPE_VERBOSE},   {"e 004.2", message_t::TYPE_ERROR},
-      {"vm 5", message_t::TYPE_MESSAGE},  {"vw ab", message_t::TYPE_WARNING},
-      {"vv %", message_t::TYPE_VERBOSE},  {"ve a-b", message_t::TYPE_ERROR},
-  };
-  ASSERT_EQ(sink.messages.size(), std::size(expected));
-  for (std::size_t i = 0; i < std::size(expected); ++i) {
-    EXPECT_EQ(sink.messages[i].text, expected[i].text) << i;
-    EXPECT_EQ(sink.messages[i].type, expected[i].type) << i;
+  for (int type = 0; type < 4; ++type) {
+    plain[type]("p%d %s %05.1f %%", type, "x", 4.25);
+    call_variadic(listed[type], "v%c %x", '0' + type, 0xabu);
   }
-  EXPECT_EQ(message_t::TYPE_MESSAGE, 0u);
-  EXPECT_EQ(message_t::TYPE_WARNING, 1u);
-  EXPECT_EQ(message_t::TYPE_VERBOSE, 2u);
-  EXPECT_EQ(message_t::TYPE_ERROR, 3u);
+  ASSERT_EQ(sink.messages.size(), 8u);
+  for (unsigned int type = 0; type < 4; ++type) {
+    auto p = sink.messages[2 * type], v = sink.messages[2 * type + 1];
+    EXPECT_EQ(p.text, "p" + std::to_string(type) + " x 004.2 %");
+    EXPECT_EQ(v.text, "v" + std::to_string(type) + " ab");
+    EXPECT_TRUE(p.type == type && v.type == type) << type;
+  }
 }
 
-TEST(Messages, LongTextsAreNotCut) {
+// With heap the text is never cut; without it, it still arrives, cut to the
+// 1024-byte stack buffer.
+TEST(Messages, LongTextsWholeWithHeapAndCutWithout) {
   capture_sink_t sink;
-  std::string long_text(100000, 'x');
-  long_text += "end";
+  std::string long_text = std::string(100000, 'x') + "end";
   quarn::message("%s", long_text.c_str());
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, long_text);
-}
-
-TEST(Messages, WithoutHeapTheTextStillArrivesCut) {
-  capture_sink_t sink;
-  std::string long_text(3000, 'y');
   {
     qxtest::allocation_failure_scope_t no_heap(0);
     quarn::warning("x %d", 5);
     quarn::warning("%s", long_text.c_str());
   }
-  ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text, "x 5");
-  EXPECT_EQ(sink.messages[1].text, long_text.substr(0, 1023));
+  ASSERT_EQ(sink.messages.size(), 3u);
+  EXPECT_EQ(sink.messages[0].text, long_text);
+  EXPECT_EQ(sink.messages[1].text, "x 5");
+  EXPECT_EQ(sink.messages[2].text, long_text.substr(0, 1023));
 }
 
 // A sink that records the order in which the sinks of a test are called.
@@ -87,57 +79,30 @@ struct order_sink_t : quarn::message_handler_t {
   }
 };
 
-TEST(SinkRegistry, SinksAreCalledInRegistrationOrder) {
+TEST(SinkRegistry, OrderSlotsAndExplicitRegistration) {
   std::string log;
-  auto a = std::make_unique<order_sink_t>(1, &log);
-  auto b = std::make_unique<order_sink_t>(2, &log);
-  auto c = std::make_unique<order_sink_t>(3, &log);
-  quarn::message("x");
-  EXPECT_EQ(log, "123");
-
-  b.reset();  // closes the gap, keeping the order of the rest
-  auto d = std::make_unique<order_sink_t>(4, &log);
-  log.clear();
-  quarn::message("x");
-  EXPECT_EQ(log, "134");
-}
-
-TEST(SinkRegistry, NinthSinkIsLeftOutAndItsDestructionChangesNothing) {
-  std::string log;
+  auto order = [&] {  // which sinks one message reaches, in call order
+    log.clear();
+    quarn::message("x");
+    return log;
+  };
   std::unique_ptr<order_sink_t> sinks[8];
   for (int i = 0; i < 8; ++i) sinks[i] = std::make_unique<order_sink_t>(i, &log);
   auto ninth = std::make_unique<order_sink_t>(9, &log);
-  quarn::message("x");
-  EXPECT_EQ(log, "01234567");
+  EXPECT_EQ(order(), "01234567");
+  ninth.reset();  // never registered: its destruction changes nothing
+  EXPECT_EQ(order(), "01234567");
 
-  ninth.reset();
-  log.clear();
-  quarn::message("x");
-  EXPECT_EQ(log, "01234567");
-
-  // Once a slot is free, a new sink gets it.
-  sinks[0].reset();
+  sinks[3].reset();  // closes the gap, keeping the order of the rest
   auto late = std::make_unique<order_sink_t>(8, &log);
-  log.clear();
-  quarn::message("x");
-  EXPECT_EQ(log, "12345678");
-}
+  EXPECT_EQ(order(), "01245678");
 
-TEST(SinkRegistry, ExplicitUnregisterAndRegister) {
-  std::string log;
-  order_sink_t a(1, &log), b(2, &log);
-  quarn::message_handler_unregister(&a);
-  quarn::message_handler_unregister(&a);  // not registered: no change
-  quarn::message("x");
-  EXPECT_EQ(log, "2");
-  quarn::message_handler_register(&a);
-  log.clear();
-  quarn::message("x");
-  EXPECT_EQ(log, "21");
-  quarn::message_handler_register(nullptr);  // ignored
-  log.clear();
-  quarn::message("x");
-  EXPECT_EQ(log, "21");
+  quarn::message_handler_unregister(sinks[0].get());
+  quarn::message_handler_unregister(sinks[0].get());  // not registered: no change
+  EXPECT_EQ(order(), "1245678");
+  quarn::message_handler_register(nullptr);  // ignored, or it would take the last slot
+  quarn::message_handler_register(sinks[0].get());
+  EXPECT_EQ(order(), "12456780");
 }
 
 // A sink that reports from inside its own handler.
@@ -155,30 +120,47 @@ TEST(SinkRegistry, ReportingFromASinkDoesNotRecurseWithoutEnd) {
   EXPECT_EQ(sink.received, 3);  // the message and two nested echoes
 }
 
+TEST(MessageStdio, WarningsAndErrorsGoToStderrOthersToStdout) {
+  quarn::message_stdio_t sink;
+  testing::internal::CaptureStdout();
+  CaptureStderr();
+  quarn::warning("x %d", 5);
+  quarn::message("y");
+  quarn::verbose("z");
+  quarn::error("bad %s", "thing");
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "y\r\nz\r\n");
+  EXPECT_EQ(GetCapturedStderr(), "*** WARNING *** : x 5\r\n*** ERROR *** : bad thing\r\n");
+}
+
+TEST(DebugLogger, WritesEverythingButVerboseWithCrLfWhileItLives) {
+  CaptureStderr();
+  {
+    quarn::debug_logger_t sink;
+    quarn::message("first");
+    quarn::verbose("never");
+    quarn::warning("second");
+    quarn::error("third");
+  }
+  quarn::error("unheard");
+  EXPECT_EQ(GetCapturedStderr(), "first\r\nsecond\r\nthird\r\n");
+}
+
 TEST(Checks, AssertAndAbortFailuresAreReportedAsErrorsAndReturn) {
   capture_sink_t sink;
+  quarn::v_debug_break();  // without a debugger: a trap here would end the run
   quarn::v_assert_fail("a==b", "m/f", 12, "fn");
   quarn::v_abort_fail("[array_t] boundary check failed - index overflow",
                       "collections/arrays/arrays_base_impl.h", 1261, "unknown fn");
-  ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text, "m/f:12: fn: Assertion `a==b' failed.");
-  EXPECT_EQ(sink.messages[1].text,
-            "collections/arrays/arrays_base_impl.h:1261: unknown fn: "
-            "[array_t] boundary check failed - index overflow");
-  EXPECT_EQ(sink.messages[0].type, message_t::TYPE_ERROR);
-  EXPECT_EQ(sink.messages[1].type, message_t::TYPE_ERROR);
-}
-
-TEST(Checks, DebugBreakWithoutDebuggerReturns) {
-  capture_sink_t sink;
-  quarn::v_debug_break();  // a trap here would end the test run
-  quarn::message("after");
-  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.errors(),
+            (std::vector<std::string>{"m/f:12: fn: Assertion `a==b' failed.",
+                                      "collections/arrays/arrays_base_impl.h:1261: unknown fn: "
+                                      "[array_t] boundary check failed - index overflow"}));
 }
 
 TEST(SystemErrors, ErrnoAndItsText) {
-  int codes[] = {0, EINVAL, ENOENT, EACCES, 9999};
-  for (int code : codes) {
+  for (int code : {0, EINVAL, ENOENT, EACCES, 9999}) {
     // Texts of unknown codes live in a buffer that the next call replaces.
     std::string ours = quarn::v_strerror(code);
     EXPECT_EQ(ours, std::strerror(code)) << code;

@@ -1,27 +1,38 @@
 // Host files through the native device: reads, writes, seeks and status;
-// whole text files; copying with its reports; the scrambling wrapper.
+// whole text files; copying with its reports; the scrambling wrapper; the
+// standard I/O helpers on real files, and the memory cursor.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qxcore/fs/cfile.h"
 #include "qxcore/fs/fs.h"
 #include "qxcore/fs/fs_copy.h"
+#include "qxcore/fs/memory_stream.h"
+#include "qxcore/fs/stdio_helpers.h"
 #include "qxcore/fs/text_files.h"
-#include "tests/fs/temp_dir.h"
+#include "tests/fs/fs_helpers.h"
 #include "tests/support/capture_sink.h"
+#include "tests/support/counting_hooks.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-using quarn::string_alias_t;
-using file_ptr = std::unique_ptr<quarn::file_t>;
+using quarn::FS_TYPE_NATIVE;
+using qxtest::file_ptr;
+using qxtest::s;
 
-file_ptr native_open(const std::string& path) { return file_ptr(quarn::fs_open(string_alias_t(path.c_str()), quarn::FS_TYPE_NATIVE)); }
-file_ptr native_create(const std::string& path) { return file_ptr(quarn::fs_create(string_alias_t(path.c_str()), quarn::FS_TYPE_NATIVE)); }
+file_ptr native_open(const std::string& path) {
+  return file_ptr(quarn::fs_open(s(path), FS_TYPE_NATIVE));
+}
+file_ptr native_create(const std::string& path) {
+  return file_ptr(quarn::fs_create(s(path), FS_TYPE_NATIVE));
+}
 
 TEST(NativeFiles, ReadWriteSeekAndStatus) {
   qxtest::temp_dir_t dir;
@@ -35,17 +46,10 @@ TEST(NativeFiles, ReadWriteSeekAndStatus) {
   EXPECT_EQ(f->size(), 16u);
   EXPECT_TRUE(f->eof());
 
-  struct {
-    int offset, origin;
-    bool ok;
-    unsigned int position;
-  } seeks[] = {{4, 0, true, 4}, {2, 1, true, 6}, {-3, 2, true, 13}, {0, 3, false, 13}, {-100, 0, false, 13},
-               {13, 0, true, 13}};
-  for (const auto& s : seeks) {
-    EXPECT_EQ(f->seek(s.offset, s.origin), s.ok) << s.offset << "," << s.origin;
-    EXPECT_EQ(f->position(), s.position);
-    EXPECT_EQ(f->get_error(), s.ok ? quarn::FS_ERROR_NONE : quarn::FS_ERROR_SEEK);
-  }
+  // Seeking to the position itself needs no stream call.
+  const qxtest::seek_t seeks[] = {{4, 0, true, 4},   {2, 1, true, 6},      {-3, 2, true, 13},
+                                  {0, 3, false, 13}, {-100, 0, false, 13}, {13, 0, true, 13}};
+  qxtest::expect_seeks(f.get(), seeks);
   char tail[3];
   ASSERT_TRUE(f->read(tail, 3));
   EXPECT_EQ(std::string(tail, 3), "l-7");
@@ -70,45 +74,40 @@ TEST(NativeFiles, ReadWriteSeekAndStatus) {
   ASSERT_TRUE(f->stat(&status));
   struct stat host;
   ASSERT_EQ(::stat((dir / "a/b/c.bin").c_str(), &host), 0);
-  EXPECT_EQ(status.time, host.st_mtime);
-  EXPECT_EQ(status.size, 16u);
-  EXPECT_EQ(status.is_directory, 0u);
-}
+  EXPECT_EQ(std::tuple(status.time, status.size, status.is_directory),
+            std::tuple(host.st_mtime, 16u, 0u));
 
-TEST(NativeFiles, AsyncTransfersFinishAtOnce) {
-  qxtest::temp_dir_t dir;
-  file_ptr f = native_create(dir / "async.bin");
+  // Asynchronous transfers are finished when they are handed back.
+  ASSERT_TRUE(f->seek(2, 0));
   std::unique_ptr<quarn::fs_request_t> w(f->write_async("abcd", 4));
   ASSERT_NE(w, nullptr);
-  EXPECT_TRUE(w->is_done());
-  EXPECT_EQ(w->transferred(), 4u);
-  EXPECT_EQ(w->start(), 0u);
+  EXPECT_EQ(std::tuple(w->is_done(), w->transferred(), w->start()), std::tuple(true, 4u, 2u));
   f->seek(0, 0);
-  char back[4];
-  std::unique_ptr<quarn::fs_request_t> r(f->read_async(back, 4));
-  EXPECT_EQ(std::string(back, 4), "abcd");
-  EXPECT_EQ(f->position(), 4u);
+  char back[8];
+  std::unique_ptr<quarn::fs_request_t> r(f->read_async(back, 8));
+  EXPECT_EQ(std::string(back, 8), "01abcd67");
+  EXPECT_EQ(f->position(), 8u);
 }
 
 TEST(NativeFiles, DeviceOperationsOnHostPaths) {
   qxtest::temp_dir_t dir;
   std::string nested = dir / "x/y/z";
-  EXPECT_TRUE(quarn::fs_mkdir(string_alias_t(nested.c_str()), quarn::FS_TYPE_NATIVE));
+  EXPECT_TRUE(quarn::fs_mkdir(s(nested), FS_TYPE_NATIVE));
   quarn::fs_stat_t status;
-  ASSERT_TRUE(quarn::fs_stat(string_alias_t(nested.c_str()), &status, quarn::FS_TYPE_NATIVE));
+  ASSERT_TRUE(quarn::fs_stat(s(nested), &status, FS_TYPE_NATIVE));
   EXPECT_EQ(status.is_directory, 1u);
-  EXPECT_TRUE(quarn::fs_stat(string_alias_t(nested.c_str()), nullptr, quarn::FS_TYPE_NATIVE));
-  EXPECT_TRUE(quarn::fs_rmdir(string_alias_t(nested.c_str()), quarn::FS_TYPE_NATIVE));
-  EXPECT_FALSE(quarn::fs_rmdir(string_alias_t(nested.c_str()), quarn::FS_TYPE_NATIVE));
-  EXPECT_FALSE(quarn::fs_stat(string_alias_t(nested.c_str()), &status, quarn::FS_TYPE_NATIVE));
+  EXPECT_TRUE(quarn::fs_stat(s(nested), nullptr, FS_TYPE_NATIVE));
+  EXPECT_TRUE(quarn::fs_rmdir(s(nested), FS_TYPE_NATIVE));
+  EXPECT_FALSE(quarn::fs_rmdir(s(nested), FS_TYPE_NATIVE));
+  EXPECT_FALSE(quarn::fs_stat(s(nested), &status, FS_TYPE_NATIVE));
   dir.write("gone.txt", "x");
-  EXPECT_TRUE(quarn::fs_remove(string_alias_t((dir / "gone.txt").c_str()), quarn::FS_TYPE_NATIVE));
-  EXPECT_FALSE(quarn::fs_remove(string_alias_t((dir / "gone.txt").c_str()), quarn::FS_TYPE_NATIVE));
+  EXPECT_TRUE(quarn::fs_remove(s(dir / "gone.txt"), FS_TYPE_NATIVE));
+  EXPECT_FALSE(quarn::fs_remove(s(dir / "gone.txt"), FS_TYPE_NATIVE));
   EXPECT_EQ(native_open(dir / "gone.txt"), nullptr);
 
   // Appending keeps what is there and starts the file's position at 0.
   dir.write("log.txt", "first ");
-  file_ptr a(quarn::fs_append(string_alias_t((dir / "log.txt").c_str()), quarn::FS_TYPE_NATIVE));
+  file_ptr a(quarn::fs_append(s(dir / "log.txt"), FS_TYPE_NATIVE));
   EXPECT_EQ(a->position(), 0u);
   a->printf("second");
   a.reset();
@@ -117,33 +116,31 @@ TEST(NativeFiles, DeviceOperationsOnHostPaths) {
 
 TEST(FrontEnd, VirtualPathsMustBeAbsoluteAndTypesValid) {
   qxtest::capture_sink_t sink;
-  EXPECT_EQ(quarn::fs_open(string_alias_t("def/a.txt"), quarn::FS_TYPE_VIRTUAL), nullptr);
-  EXPECT_EQ(quarn::fs_open(string_alias_t("/def/a.txt"), quarn::FS_TYPE_VIRTUAL), nullptr);  // nothing mounted
-  EXPECT_EQ(quarn::fs_open(string_alias_t("/x"), static_cast<quarn::fs_type_t>(7)), nullptr);
-  EXPECT_EQ(sink.errors(), (std::vector<std::string>{"[fs] fs_open called with invalid path \"def/a.txt\"",
-                                                     "[fs] invalid fs_type_t 7"}));
+  EXPECT_EQ(quarn::fs_open(s("def/a.txt"), quarn::FS_TYPE_VIRTUAL), nullptr);
+  EXPECT_EQ(quarn::fs_open(s("/def/a.txt"), quarn::FS_TYPE_VIRTUAL), nullptr);  // nothing mounted
+  EXPECT_EQ(quarn::fs_open(s("/x"), static_cast<quarn::fs_type_t>(7)), nullptr);
+  EXPECT_EQ(sink.errors(),
+            (std::vector<std::string>{"[fs] fs_open called with invalid path \"def/a.txt\"",
+                                      "[fs] invalid fs_type_t 7"}));
 }
 
 TEST(TextFiles, LinesSplitAtRunsOfLineEndings) {
   qxtest::temp_dir_t dir;
-  struct {
-    std::string bytes;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {"a\r\n\r\nb\n  \nc", {"a", "b", "  ", "c"}},
+  using lines_t = std::vector<std::string>;
+  const std::tuple<std::string, lines_t> cases[] = {
       {"", {}},
       {"\n\r\n\r", {}},
       {"\r\nonly\r\n", {"only"}},
       {"no ending", {"no ending"}},
-      {"cut\0hidden\nnext", {"cut"}},
-  };
-  for (const auto& c : cases) {
-    file_ptr f = native_open(dir.write("t.txt", c.bytes));
+      {"a\r\n\r\nb\n  \nc", {"a", "b", "  ", "c"}},
+      {std::string("cut\0hidden\nnext", 15), {"cut"}}};
+  for (const auto& [bytes, expected] : cases) {
+    file_ptr f = native_open(dir.write("t.txt", bytes));
     std::unique_ptr<quarn::text_lines_t> lines(quarn::fs_read_text_file(*f));
     ASSERT_NE(lines, nullptr);
-    std::vector<std::string> got;
+    lines_t got;
     for (unsigned int i = 0; i < lines->size(); ++i) got.push_back((*lines)[i].c_str());
-    EXPECT_EQ(got, c.lines) << c.bytes;
+    EXPECT_EQ(got, expected) << bytes;
   }
 
   quarn::text_lines_t lines;
@@ -175,9 +172,10 @@ TEST(Copying, FilesAndTheirReports) {
   source->seek(100, 0);  // the copy reads size() bytes from the current position
   file_ptr short_target = native_create(dir / "short.bin");
   EXPECT_FALSE(quarn::ufs_copy(short_target.get(), source.get()));
-  EXPECT_FALSE(quarn::ufs_copy(string_alias_t("/copy"), string_alias_t("/missing")));
-  EXPECT_EQ(sink.errors(), (std::vector<std::string>{"[ufs_copy] error reading source file " + dir / "big.bin",
-                                                     "Cannot open /missing."}));
+  EXPECT_FALSE(quarn::ufs_copy(s("/copy"), s("/missing")));
+  EXPECT_EQ(sink.errors(),
+            (std::vector<std::string>{"[ufs_copy] error reading source file " + dir / "big.bin",
+                                      "Cannot open /missing."}));
 }
 
 TEST(ScramblingWrapper, XorsWithTheKeyBothWays) {
@@ -188,10 +186,9 @@ TEST(ScramblingWrapper, XorsWithTheKeyBothWays) {
     EXPECT_TRUE(writer.write(plain.data(), static_cast<unsigned int>(plain.size())));
     EXPECT_EQ(writer.position(), plain.size());  // mirrors the inner file
   }
-  std::string stored = qxtest::temp_dir_t::read(dir / "s.bin");
-  ASSERT_EQ(stored.size(), plain.size());
-  for (std::size_t i = 0; i < plain.size(); ++i)
-    EXPECT_EQ(static_cast<unsigned char>(stored[i]), static_cast<unsigned char>(plain[i]) ^ 0xA7);
+  std::string scrambled = plain;
+  for (char& c : scrambled) c ^= static_cast<char>(0xA7);
+  EXPECT_EQ(qxtest::temp_dir_t::read(dir / "s.bin"), scrambled);
 
   quarn::cfile_t reader(native_open(dir / "s.bin").release());
   EXPECT_STREQ(reader.path().c_str(), (dir / "s.bin").c_str());
@@ -201,6 +198,93 @@ TEST(ScramblingWrapper, XorsWithTheKeyBothWays) {
   EXPECT_TRUE(reader.eof());
   EXPECT_FALSE(reader.read(back.data(), 1));
   EXPECT_EQ(reader.get_error(), quarn::FS_ERROR_READ_WRITE);
+}
+
+TEST(MemoryStream, CursorRules) {
+  alignas(8) char block[16] = "abcdefghijklmno";
+  quarn::mbio_t io;
+  EXPECT_EQ(io.open(block, 8), 0);
+  EXPECT_EQ(io.read(4), block);
+  EXPECT_EQ(io.write(4), block + 4);
+  EXPECT_EQ(io.read(4), nullptr);  // at the end: nothing, cursor stays
+  EXPECT_EQ(io.tell(), block + 8);
+
+  char out[4] = {};
+  io.seek(2, 0);
+  EXPECT_EQ(io.read(out, 3), block + 2);
+  EXPECT_EQ(std::string(out, 3), "cde");
+  io.seek(2, 1);
+  EXPECT_EQ(io.tell(), block + 7);
+  io.seek(2, 2);  // an unknown origin does nothing
+  EXPECT_EQ(io.tell(), block + 7);
+  EXPECT_EQ(io.write("XY", 2), block + 7);  // no end test for copies in
+  EXPECT_EQ(std::string(block, 10), "abcdefgXYj");
+  EXPECT_EQ(io.read(out, 1), nullptr);
+
+  const std::tuple<unsigned int, unsigned int, unsigned int> aligns[] = {
+      {5, 4, 8}, {8, 4, 8}, {1, 8, 8}, {9, 2, 10}, {3, 1, 3}};
+  for (const auto& [at, alignment, expected] : aligns) {
+    io.set(block + at);
+    io.align(alignment);
+    EXPECT_EQ(io.tell(), block + expected) << at << " to " << alignment;
+  }
+}
+
+TEST(StdioHelpers, FilesAndDirectoryChains) {
+  qxtest::temp_dir_t dir;
+  std::string file = dir / "x/y/z.txt";
+  EXPECT_TRUE(quarn::v_filedir(file.c_str()));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "x/y"));
+  EXPECT_FALSE(std::filesystem::exists(file));
+
+  dir.write("x/y/z.txt", "zzz");
+  std::string source = dir.write("src.bin", std::string(10000, 's'));
+  EXPECT_TRUE(quarn::v_file_copy((dir / "copy.bin").c_str(), source.c_str()));
+  EXPECT_TRUE(quarn::v_file_append((dir / "copy.bin").c_str(), (dir / "x/y/z.txt").c_str()));
+  EXPECT_EQ(qxtest::temp_dir_t::read(dir / "copy.bin"), std::string(10000, 's') + "zzz");
+  EXPECT_FALSE(quarn::v_file_copy((dir / "c2").c_str(), (dir / "missing").c_str()));
+  EXPECT_FALSE(quarn::v_file_copy(static_cast<std::FILE*>(nullptr), nullptr));
+
+  unsigned int size = 0;
+  // A vector block; the leak check sees v_freefile give it back.
+  void* whole = quarn::v_readfile(source.c_str(), &size);
+  ASSERT_NE(whole, nullptr);
+  EXPECT_FALSE(qxtest::is_scalar_block(whole));
+  EXPECT_EQ(std::string(static_cast<char*>(whole), size), std::string(10000, 's'));
+  quarn::v_freefile(whole);
+  EXPECT_EQ(quarn::v_readfile((dir / "missing").c_str(), &size), nullptr);
+
+  std::FILE* stream = quarn::v_fopen(source.c_str(), "rb");
+  EXPECT_EQ(quarn::v_filesize(stream), 10000u);
+  char buffer[8];
+  EXPECT_EQ(quarn::v_fread(buffer, 2, 4, stream), 4u);
+  EXPECT_EQ(quarn::v_fclose(stream), 0);
+
+  // The file goes, then every parent that is left empty; a parent still
+  // holding something stays.
+  dir.write("x/keep.txt", "k");
+  EXPECT_TRUE(quarn::v_removedir((dir / "x/y/z.txt").c_str()));
+  EXPECT_FALSE(std::filesystem::exists(dir / "x/y"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "x/keep.txt"));
+
+  EXPECT_TRUE(quarn::v_mkdir((dir / "m").c_str()));
+  EXPECT_TRUE(quarn::v_mkdir((dir / "m").c_str()));  // already there: still true
+  EXPECT_TRUE(quarn::v_rmdir((dir / "m").c_str()));
+  EXPECT_FALSE(quarn::v_rmdir((dir / "m").c_str()));
+  EXPECT_FALSE(quarn::v_remove((dir / "m").c_str()));
+}
+
+TEST(StdioHelpers, PathsOf256CharactersAreRefused) {
+  qxtest::capture_sink_t sink;
+  std::string too_long(256, 'a');
+  qxtest::temp_dir_t dir;
+  std::string fits = dir.path() + "/" + std::string(255 - dir.path().size() - 1, 'f');
+  EXPECT_TRUE(quarn::v_filedir(fits.c_str()));
+  EXPECT_FALSE(quarn::v_filedir(too_long.c_str()));
+  EXPECT_FALSE(quarn::v_removedir(too_long.c_str()));
+  ASSERT_EQ(sink.errors().size(), 2u);
+  EXPECT_EQ(sink.errors()[0],
+            "[fs] v_filedir: path longer than 255 characters: " + std::string(64, 'a') + "...");
 }
 
 }  // namespace

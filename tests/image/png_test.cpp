@@ -11,7 +11,7 @@
 
 #include "qxcore/fs/fs.h"
 #include "qxcore/image/png.h"
-#include "tests/fs/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "qxcore/fs/fs.h"
 #include "qxcore/image/tga.h"
-#include "tests/fs/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/capture_sink.h"
 
 namespace {

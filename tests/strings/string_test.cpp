@@ -1,128 +1,304 @@
-// `string` and `string_alias_t`: ownership through the vector hooks, the
-// constants, comparisons and find_last_of.
+// The string types. `string` and `string_alias_t`: ownership through the
+// vector hooks, the constants, comparisons and find_last_of. mstring_t through
+// both storage policies: copy against a reference model, growth, printf, the
+// three replaces and the bounds check.
+#include "qxcore/strings/string.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
-#include "qxcore/strings/string.h"
+#include "qxcore/strings/string_dyn.h"
+#include "qxcore/strings/string_fixed.h"
+#include "tests/support/capture_sink.h"
 #include "tests/support/counting_hooks.h"
 
 namespace {
 
+using quarn::mstring_t;
 using quarn::string;
 using quarn::string_alias_t;
+using dyn_t = quarn::string_dyn_t<>;
+template <unsigned int N>
+using fixed_t = quarn::string_fixed_t<N>;
+
+string_alias_t text(const char* t) { return string_alias_t(t); }
+std::size_t vector_allocations() { return qxtest::allocation_stats().vector_allocations; }
 
 TEST(String, ConstantsReferToStaticText) {
-  EXPECT_STREQ(string::EMPTY.c_str(), "");
+  // The texts themselves are checked before qxcore_init by the unload test.
   EXPECT_EQ(string::EMPTY.c_str(), string::NUL_CHAR);
-  EXPECT_STREQ(string::WHITESPACE.c_str(), " \t\n\r\f");
   EXPECT_EQ(string::WHITESPACE.length(), 5u);
   EXPECT_EQ(string_alias_t::WHITESPACE.c_str(), string::WHITESPACE.c_str());
   EXPECT_FALSE(qxtest::is_live(string::WHITESPACE.c_str()));
 }
 
-TEST(String, OwnsACopyFromTheVectorHook) {
+TEST(String, OwnsACopyFromTheVectorHookAndEmptyTextsAllocateNothing) {
   char source[] = "abc";
-  auto before = qxtest::allocation_stats();
-  string s(source);
+  auto before = vector_allocations();
+  string s(source), a, b(nullptr), c("");
+  string d(a), e = std::move(c);
   source[0] = 'X';
   EXPECT_STREQ(s.c_str(), "abc");
   EXPECT_EQ(s.length(), 3u);
-  ASSERT_TRUE(qxtest::is_live(s.c_str()));
-  EXPECT_FALSE(qxtest::is_scalar_block(s.c_str()));
   EXPECT_EQ(qxtest::block_size(s.c_str()), 4u);
-  EXPECT_EQ(qxtest::allocation_stats().vector_allocations - before.vector_allocations, 1u);
+  EXPECT_FALSE(qxtest::is_scalar_block(s.c_str()));
+  EXPECT_EQ(vector_allocations() - before, 1u);
+  for (const string* empty : {&a, &b, &c, &d, &e}) EXPECT_EQ(empty->c_str(), string::NUL_CHAR);
+  EXPECT_TRUE(a.empty());
 }
 
-TEST(String, EmptyTextsAllocateNothing) {
-  auto before = qxtest::allocation_stats();
-  string a, b(nullptr), c("");
-  string d(a);
-  string e = std::move(c);
-  EXPECT_EQ(qxtest::allocation_stats().vector_allocations, before.vector_allocations);
-  for (const string* s : {&a, &b, &c, &d, &e}) {
-    EXPECT_EQ(s->c_str(), string::NUL_CHAR);
-    EXPECT_TRUE(s->empty());
-  }
-}
-
-TEST(String, CopiesAreIndependentAndMovesTransfer) {
+TEST(String, CopiesAreIndependentEvenFromTemporaries) {
   string a("first");
   string b(a);
   EXPECT_NE(a.c_str(), b.c_str());
   EXPECT_EQ(a, b);
-
-  const char* buffer = a.c_str();
-  string c(std::move(a));
-  EXPECT_EQ(c.c_str(), buffer);
-  EXPECT_TRUE(a.empty());
-
   b = string("second");
-  EXPECT_EQ(b, "second");
   const string& same = b;
   b = same;  // self-assignment keeps the text
   EXPECT_EQ(b, "second");
-  c = std::move(b);
-  EXPECT_EQ(c, "second");
-  EXPECT_TRUE(b.empty());
+  string c(std::move(a));  // copies: a keeps its text
+  EXPECT_EQ(c, "first");
+  EXPECT_NE(c.c_str(), a.c_str());
+  // A temporary mutable string seen as a plain string is copied, never
+  // taken over: the inline buffer of a fixed string must not reach the heap
+  // hooks, nor the heap buffer of a dynamic one be shared.
+  bool fixed = true;
+  for (int round = 0; round < 2; ++round, fixed = !fixed) {
+    string sliced = fixed ? static_cast<string>(quarn::string_fixed_t<16>("inline"))
+                          : static_cast<string>(quarn::string_dyn_t<>("heap"));
+    EXPECT_EQ(sliced, fixed ? "inline" : "heap");
+    EXPECT_TRUE(qxtest::is_live(sliced.c_str()));
+  }
 }
 
 TEST(String, ComparesByteWise) {
-  struct {
-    const char* a;
-    const char* b;
-    bool equal;
-  } cases[] = {
-      {"", "", true},          {"a", "a", true},        {"a", "A", false},
-      {"ab", "a", false},      {"a", "ab", false},      {"\xff", "\xff", true},
-      {"\xff", "\x7f", false}, {"path/x", "path\\x", false},
-  };
-  for (const auto& c : cases) {
-    string a(c.a), b(c.b);
-    EXPECT_EQ(a == b, c.equal) << c.a << " vs " << c.b;
-    EXPECT_EQ(a != b, !c.equal) << c.a << " vs " << c.b;
-    EXPECT_EQ(a == c.b, c.equal) << c.a << " vs " << c.b;
-    EXPECT_EQ(c.a == b, c.equal) << c.a << " vs " << c.b;
-    EXPECT_EQ(a != c.b, !c.equal) << c.a << " vs " << c.b;
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"", "", true},   {"a", "A", false},  {"a", "ab", false},     {"\xff", "\x7f", false},
+      {"a", "a", true}, {"ab", "a", false}, {"\xff", "\xff", true}, {"path/x", "path\\x", false}};
+  for (const auto& [a_text, b_text, equal] : cases) {
+    string a(a_text), b(b_text);
+    // Every form of the two operators: string with string, with text, text with string.
+    std::vector<bool> answers{a == b, !(a != b), a == b_text, a_text == b, !(a != b_text)};
+    EXPECT_EQ(answers, std::vector<bool>(5, equal)) << a_text << " vs " << b_text;
   }
   EXPECT_TRUE(string() == nullptr);  // a null text reads as empty
 }
 
 TEST(String, FindLastOf) {
-  struct {
-    const char* text;
-    const char* set;
-    unsigned int start;
-    unsigned int expected;
-  } cases[] = {
-      {"a/b\\c", "/\\", 0, 3},  {"a/b\\c", "/", 0, 1},     {"a/b\\c", "/\\", 2, 3},
-      {"a/b\\c", "/\\", 4, ~0u}, {"a/b\\c", "/\\", 99, ~0u}, {"abc", "/\\", 0, ~0u},
-      {"/", "/", 0, 0},          {"", "/", 0, ~0u},          {"x.y.z", ".", 0, 3},
-      {"abc", "", 0, ~0u},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(string(c.text).find_last_of(string_alias_t(c.set), c.start), c.expected)
-        << c.text << " / " << c.set << " from " << c.start;
+  const std::tuple<const char*, const char*, unsigned int, unsigned int> cases[] = {
+      {"/", "/", 0, 0},       {"a/b\\c", "/", 0, 1},   {"a/b\\c", "/\\", 4, ~0u},
+      {"", "/", 0, ~0u},      {"abc", "/\\", 0, ~0u},  {"a/b\\c", "/\\", 99, ~0u},
+      {"abc", "", 0, ~0u},    {"a/b\\c", "/\\", 0, 3}, {"x.y.z", ".", 0, 3},
+      {"a/b\\c", "/\\", 2, 3}};
+  for (const auto& [t, set, start, expected] : cases)
+    EXPECT_EQ(string(t).find_last_of(text(set), start), expected) << t << " / " << set << start;
 }
 
 TEST(StringAlias, WrapsWithoutCopyingOrFreeing) {
   char buffer[] = "on the stack";
-  auto before = qxtest::allocation_stats();
+  auto before = vector_allocations();
   {
-    string_alias_t alias(buffer);
-    string_alias_t copy(alias);
-    string_alias_t assigned;
+    // Freeing the stack buffer would fail the test as an unknown release.
+    string_alias_t alias(buffer), copy(alias), assigned;
     assigned = copy;
-    EXPECT_EQ(alias.c_str(), buffer);
-    EXPECT_EQ(copy.c_str(), buffer);
     EXPECT_EQ(assigned.c_str(), buffer);
     EXPECT_EQ(string_alias_t(nullptr).c_str(), string::NUL_CHAR);
   }
-  // Freeing the stack buffer would have shown up as an unknown release.
-  auto after = qxtest::allocation_stats();
-  EXPECT_EQ(after.vector_allocations, before.vector_allocations);
-  EXPECT_EQ(after.unknown_releases, before.unknown_releases);
+  EXPECT_EQ(vector_allocations(), before);
+}
+
+std::string random_text(std::mt19937& rng, std::size_t max_length) {
+  std::string s(std::uniform_int_distribution<std::size_t>(0, max_length)(rng), ' ');
+  for (char& c : s) c = static_cast<char>('a' + rng() % 26);
+  return s;
+}
+
+// What copy(src, dst_pos, src_pos, count) must leave, written from its
+// contract rather than its steps: the text before dst_pos, then up to `count`
+// characters of src from src_pos, cut to the room a fixed buffer has
+// (fixed_capacity 0: a growing string, never cut). The source is another
+// string, the string itself, or an alias of its own tail (a buffer that
+// growth frees).
+template <class S>
+void check_copy_against_model(unsigned int fixed_capacity, unsigned int seed) {
+  std::mt19937 rng(seed);
+  const unsigned int counts[] = {0, 1, 3, 7, 20, mstring_t::TO_END, 0xFFFFFFF0u};
+  for (int round = 0; round < 4000; ++round) {
+    std::string before = random_text(rng, fixed_capacity ? fixed_capacity - 1 : 24);
+    S s;
+    s.copy(text(before.c_str()));
+    int kind = static_cast<int>(rng() % 3);
+    auto tail = static_cast<unsigned int>(rng() % (before.size() + 1));
+    std::string src = kind == 0 ? random_text(rng, 30) : before.substr(kind == 1 ? 0 : tail);
+    string other(src.c_str());
+    string_alias_t own_tail(s.c_str() + tail);
+    const string* sources[] = {&other, &s, &own_tail};
+    auto dst_pos = static_cast<unsigned int>(rng() % (before.size() + 1));
+    auto src_pos = static_cast<unsigned int>(rng() % (src.size() + 4));
+    unsigned int count = counts[rng() % std::size(counts)];
+    std::string piece = src_pos < src.size() ? src.substr(src_pos, count) : "";
+    std::size_t room = fixed_capacity ? fixed_capacity - dst_pos - 1 : piece.size();
+
+    bool whole = s.copy(*sources[kind], dst_pos, src_pos, count);
+    ASSERT_EQ(s.c_str(), before.substr(0, dst_pos) + piece.substr(0, room))
+        << "before '" << before << "' src '" << src << "' kind " << kind << " dst " << dst_pos
+        << " src_pos " << src_pos << " count " << count;
+    ASSERT_EQ(whole, piece.size() <= room) << before << " / " << src;
+  }
+}
+
+TEST(MstringCopy, MatchesTheModelForEveryStoragePolicy) {
+  check_copy_against_model<dyn_t>(0, 1);
+  check_copy_against_model<fixed_t<1>>(1, 2);
+  check_copy_against_model<fixed_t<8>>(8, 3);
+  check_copy_against_model<fixed_t<13>>(13, 4);
+  check_copy_against_model<fixed_t<64>>(64, 5);
+}
+
+TEST(MstringCopy, RefusedCopiesKeepTheOldText) {
+  fixed_t<4> s("ab");
+  EXPECT_FALSE(s.copy(text("x"), 4));  // position past the buffer
+  EXPECT_FALSE(s.copy(text("x"), 100));
+  EXPECT_STREQ(s.c_str(), "ab");
+  dyn_t grown("keep"), empty;
+  qxtest::allocation_failure_scope_t no_heap(0);
+  EXPECT_FALSE(grown.append(text(" more text")));
+  EXPECT_FALSE(empty.copy(text("x")));
+  EXPECT_EQ((std::vector<std::string>{grown.c_str(), empty.c_str()}),
+            (std::vector<std::string>{"keep", ""}));
+}
+
+TEST(MstringStorage, CopiesOwnTheirBuffers) {
+  fixed_t<8> a("abc");
+  fixed_t<8> b(a);
+  b[0] = 'X';
+  EXPECT_STREQ(a.c_str(), "abc");
+  a = b;
+  EXPECT_STREQ(a.c_str(), "Xbc");
+  EXPECT_NE(a.c_str(), b.c_str());
+
+  dyn_t d("dynamic");
+  dyn_t e(d);
+  EXPECT_NE(d.c_str(), e.c_str());
+  dyn_t f(std::move(d));
+  EXPECT_STREQ(f.c_str(), "dynamic");
+  EXPECT_EQ(d.capacity(), 0u);
+  EXPECT_STREQ(d.c_str(), "");
+  d = std::move(f);
+  EXPECT_STREQ(d.c_str(), "dynamic");
+  static_cast<mstring_t&>(e) = string("through the base");
+  EXPECT_STREQ(e.c_str(), "through the base");
+}
+
+TEST(MstringStorage, ExactSizesAndFreshBuffersReadEmpty) {
+  for (const char* t : {"", "a", "hello", "0123456789abcdef0123"}) {
+    dyn_t s;
+    ASSERT_TRUE(s.copy(text(t)));
+    // An empty string grows to exactly length + 1; copying nothing allocates nothing.
+    EXPECT_EQ(s.capacity(), *t ? std::strlen(t) + 1 : 0u) << t;
+    EXPECT_STREQ(s.c_str(), t);
+  }
+  dyn_t s;
+  s.reserve(10);
+  EXPECT_EQ(qxtest::block_size(s.c_str()), 10u);
+  EXPECT_STREQ(s.c_str(), "");
+  s.copy(text("abc"));
+  s.reserve(5);  // smaller: nothing changes
+  EXPECT_EQ(s.capacity(), 10u);
+  s.reserve(33);
+  EXPECT_EQ(s.capacity(), 33u);
+  EXPECT_STREQ(s.c_str(), "abc");
+}
+
+TEST(MstringPrintf, DynamicNeverCutsFixedReportsTheCut) {
+  dyn_t d("abc"), exact;
+  // The arguments may point into the buffer that grows.
+  EXPECT_TRUE(d.printf("%s-%s-%s", d.c_str(), d.c_str(), d.c_str()));
+  EXPECT_STREQ(d.c_str(), "abc-abc-abc");
+  EXPECT_TRUE(exact.printf("%d-%s", 12345, "x"));
+  EXPECT_STREQ(exact.c_str(), "12345-x");
+  EXPECT_EQ(exact.capacity(), 8u);
+  std::string big(70000, 'q');
+  EXPECT_TRUE(d.printf("<%s>", big.c_str()));
+  EXPECT_EQ(d.c_str(), "<" + big + ">");
+
+  fixed_t<5> f;
+  EXPECT_TRUE(f.printf("%d", 1234));
+  EXPECT_STREQ(f.c_str(), "1234");
+  EXPECT_FALSE(f.printf("%d", 987654));
+  EXPECT_STREQ(f.c_str(), "9876");
+  EXPECT_TRUE(f.printf("%s", ""));
+  EXPECT_STREQ(f.c_str(), "");
+}
+
+TEST(MstringReplace, CharacterInPlace) {
+  dyn_t s("a/b/c//"), empty;
+  s.replace('/', '\\');
+  EXPECT_STREQ(s.c_str(), "a\\b\\c\\\\");
+  s.replace('\\', 'y', 3);  // the third argument has no effect
+  EXPECT_STREQ(s.c_str(), "aybycyy");
+  empty.replace('a', 'b');
+  EXPECT_STREQ(empty.c_str(), "");
+}
+
+TEST(MstringReplace, TranslatedCopyGrowsByDoubling) {
+  // initial capacity 0: a string that has no buffer yet
+  const std::tuple<unsigned int, unsigned int, unsigned int> cases[] = {
+      {0, 0, 0},  {15, 0, 16}, {40, 0, 64}, {50, 4, 64}, {10, 10, 20},
+      {1, 0, 16}, {16, 0, 32}, {9, 10, 10}, {12, 10, 20}};
+  for (const auto& [source_length, initial_capacity, expected_capacity] : cases) {
+    std::string src(source_length, 'a'), expected = src;
+    for (std::size_t i = 0; i < src.size(); i += 3) src[i] = '/', expected[i] = '\\';
+    dyn_t s;
+    if (initial_capacity) s.reserve(initial_capacity);
+    EXPECT_TRUE(s.replace(string(src.c_str()), '/', '\\'));
+    EXPECT_EQ(s.c_str(), expected);
+    EXPECT_EQ(s.capacity(), expected_capacity) << source_length << " from " << initial_capacity;
+  }
+  fixed_t<4> f;
+  EXPECT_FALSE(f.replace(text("a.b.c"), '.', '_'));
+  EXPECT_STREQ(f.c_str(), "a_b");
+}
+
+TEST(MstringReplace, SubstringIntoAnotherString) {
+  // text, what, with, expected
+  const char* cases[][4] = {
+      {"", "a", "b", ""},          {"abab", "ab", "abab", "abababab"},
+      {"xyz", "xyz", "", ""},      {"no match", "zz", "y", "no match"},
+      {"abc", "", "x", "abc"},     {"$(A)/$(A)", "$(A)", "root", "root/root"},
+      {"aaa", "aa", "b", "ba"},    {"path/to/file", "/", "\\\\", "path\\\\to\\\\file"},
+      {"a.b.c", ".", "/", "a/b/c"}};
+  for (const auto& [t, what, with, expected] : cases) {
+    dyn_t out("previous contents");
+    EXPECT_TRUE(dyn_t(t).replace(&out, text(what), text(with))) << t;
+    EXPECT_STREQ(out.c_str(), expected) << t << " / " << what;
+  }
+  fixed_t<5> small;
+  EXPECT_FALSE(dyn_t("aaaa").replace(&small, text("a"), text("bb")));
+  EXPECT_STREQ(small.c_str(), "bbbb");
+  dyn_t self("a-b-c");
+  EXPECT_TRUE(self.replace(&self, text("-"), text("--")));
+  EXPECT_STREQ(self.c_str(), "a--b--c");
+}
+
+TEST(MstringBounds, IndexPastTheCapacityIsReportedAndHarmless) {
+  qxtest::capture_sink_t sink;
+  fixed_t<4> s("abc");
+  s[3] = '\0';  // the last byte of the buffer: no report
+  s[4] = 'X';   // past the inline buffer: must not land outside the object
+  s[1000] = 'Y';
+  EXPECT_STREQ(s.c_str(), "abc");
+  dyn_t empty;
+  EXPECT_EQ(empty[0], '\0');
+  const std::string report =
+      "strings/strings_mutable:165: unknown fn: mstring_t bounds check failed";
+  EXPECT_EQ(sink.errors(), std::vector<std::string>(3, report));
 }
 
 }  // namespace

@@ -64,6 +64,12 @@ void give(void* p, bool scalar) {
   std::free(p);
 }
 
+// The block at p; an unknown pointer reads as a zero-sized vector block.
+block_t find_block(const void* p) {
+  auto it = ledger().blocks.find(p);
+  return it != ledger().blocks.end() ? it->second : block_t{0, false};
+}
+
 }  // namespace
 
 void* counting_new(unsigned int size) { return take(size, true); }
@@ -74,16 +80,8 @@ void counting_delete_vector(void* p) { give(p, false); }
 allocation_stats_t allocation_stats() { return ledger().stats; }
 
 bool is_live(const void* p) { return ledger().blocks.count(p) != 0; }
-
-bool is_scalar_block(const void* p) {
-  auto it = ledger().blocks.find(p);
-  return it != ledger().blocks.end() && it->second.scalar;
-}
-
-std::size_t block_size(const void* p) {
-  auto it = ledger().blocks.find(p);
-  return it != ledger().blocks.end() ? it->second.size : 0;
-}
+bool is_scalar_block(const void* p) { return find_block(p).scalar; }
+std::size_t block_size(const void* p) { return find_block(p).size; }
 
 void install_counting_hooks(unsigned int cpu_flags) {
   quarn::qxcore_init(counting_new, counting_new_vector, counting_delete, counting_delete_vector,

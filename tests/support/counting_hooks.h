@@ -12,11 +12,11 @@ struct allocation_stats_t {
   std::size_t vector_allocations = 0;  // qxcore_system_new_vector calls that succeeded
   std::size_t scalar_releases = 0;
   std::size_t vector_releases = 0;
-  std::size_t live = 0;                // blocks not yet released
+  std::size_t live = 0;  // blocks not yet released
   std::size_t live_bytes = 0;
-  std::size_t wrong_partner = 0;       // released through the other pair's hook
-  std::size_t unknown_releases = 0;    // released but never allocated (or twice)
-  std::size_t refused = 0;             // allocations failed on purpose
+  std::size_t wrong_partner = 0;     // released through the other pair's hook
+  std::size_t unknown_releases = 0;  // released but never allocated (or twice)
+  std::size_t refused = 0;           // allocations failed on purpose
 };
 
 void* counting_new(unsigned int size);

@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   qxtest::install_counting_hooks();
   // The shared pools keep their blocks until unload by design.
-  qxtest::add_retained_counter([] { return static_cast<std::size_t>(quarn::process_pool_blocks()); });
+  qxtest::add_retained_counter(
+      [] { return static_cast<std::size_t>(quarn::process_pool_blocks()); });
   testing::UnitTest::GetInstance()->listeners().Append(new allocation_check_listener_t);
   int result = RUN_ALL_TESTS();
 

@@ -12,7 +12,7 @@ namespace qxtest {
 class temp_dir_t {
  public:
   temp_dir_t() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qxcore_fs_XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "qxcore_test_XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
   }
   ~temp_dir_t() { std::filesystem::remove_all(path_); }
