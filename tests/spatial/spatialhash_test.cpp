@@ -1,6 +1,6 @@
 // The spatial hash against a brute-force list: long random sequences of
 // insert, update, remove and query with boxes of every size class, the query
-// result compared with a scan of all boxes after every query. Designed cases,
+// result compared with a scan of all boxes after every query. Worked cases,
 // a move between cells that share a bucket, and refused memory come first.
 #include "qxcore/spatial/spatialhash.h"
 
@@ -36,7 +36,7 @@ objects_t listed(const quarn::vptrlist_t& list) {
   return v;
 }
 
-// The designed cell hash, byte by byte: 12 little-endian bytes, h = 2h + b
+// The cell hash, byte by byte: 12 little-endian bytes, h = 2h + b
 // with b signed, modulo the bucket count.
 unsigned int reference_bucket(int x, int y, int z, unsigned int buckets) {
   unsigned char bytes[12];
@@ -52,7 +52,7 @@ std::string text(const char* format, void* p) {
   return buffer;
 }
 
-TEST(SpatialHash, DesignedLevelsCellsAndBuckets) {
+TEST(SpatialHash, LevelsCellsAndBuckets) {
   spatialhash_t grid;
   ASSERT_EQ(grid.level_count(), 4u);
   const int sizes[] = {102400, 12800, 1600, 200};
@@ -94,7 +94,7 @@ TEST(SpatialHash, DesignedLevelsCellsAndBuckets) {
   EXPECT_EQ(counted[3].level(1).bucket_count, 65537u);  // the finest of two
 }
 
-TEST(SpatialHash, DesignedQueries) {
+TEST(SpatialHash, QueryCases) {
   spatialhash_t grid;
   const vec3 everywhere{1e30f, 1e30f, 1e30f};
   EXPECT_TRUE(grid.query(-everywhere, everywhere).empty());
