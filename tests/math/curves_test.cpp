@@ -2,6 +2,7 @@
 // Catmull-Rom basis matrix for cr_curve, de Casteljau's construction for
 // smooth_curve (whose last two points also give the tangent's direction).
 #include "qxcore/math/curves.h"
+
 #include "tests/math/math_test_util.h"
 
 namespace {
