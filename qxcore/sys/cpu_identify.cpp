@@ -115,10 +115,13 @@ unsigned int measure_speed(unsigned long long window_usec) {
   while ((now = tmr_read()) == start) {
   }
   unsigned long long first = tmr_get_cycles();
-  while (tmr_read() - now < window_usec) {
+  unsigned long long elapsed;
+  while ((elapsed = tmr_read() - now) < window_usec) {
   }
   unsigned long long ticks = tmr_get_cycles() - first;
-  unsigned long long speed = ticks / window_usec;
+  // Divided by the time that really passed: a thread descheduled inside the
+  // wait overshoots the window, and the counter keeps counting meanwhile.
+  unsigned long long speed = ticks / elapsed;
   // Nothing may divide by a zero speed later; a slower counter reads as 1.
   return speed == 0 ? 1 : speed > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<unsigned int>(speed);
 }
