@@ -87,18 +87,24 @@ list_t<fs_direntry_t>* fs_mount_table_t::read_dir(const string& path, bool full_
                                                   const fs_priority_range_t& range) {
   auto* merged = new list_t<fs_direntry_t>;
   if (merged == nullptr || mounts_ == nullptr) return merged;
-  vptrhash_t seen;  // names already in the result
+  // A device lists each name once, so its entries are checked only against
+  // those of the devices before it; with a single device no index is built.
+  vptrhash_t seen;
+  unsigned int indexed = 0;  // entries of `merged` already in `seen`
+  auto last_indexed = merged->end();  // the ring's sentinel stands before the first entry
+  bool first = true;
   for (ufs_device_t* device : *mounts_) {
     if (!takes_part(device, path, range)) continue;
     list_t<fs_direntry_t>* listing = device->read_dir(path, full_paths);
     if (listing == nullptr) continue;
-    for (fs_direntry_t& entry : *listing) {
-      const char* name = entry.name.c_str();
-      unsigned int length = entry.name.length();
-      if (seen.find(name, length) != nullptr) continue;
-      auto added = merged->insert(merged->end(), entry);
-      if (added != merged->end()) seen.put(name, length, &*added);
+    for (; indexed < merged->size(); ++indexed) {
+      ++last_indexed;
+      seen.put(last_indexed->name.c_str(), last_indexed->name.length(), &*last_indexed);
     }
+    for (fs_direntry_t& entry : *listing)
+      if (first || seen.find(entry.name.c_str(), entry.name.length()) == nullptr)
+        merged->insert(merged->end(), entry);
+    first = false;
     delete listing;
   }
   return merged;

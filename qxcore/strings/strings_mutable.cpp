@@ -36,25 +36,13 @@ void mstring_t::terminate_at(unsigned int pos) {
 
 void mstring_t::clear() { terminate_at(0); }
 
+// Callers only come here when `count` is below the room left, so the copy
+// itself is never cut; only a missing buffer or position can fail it.
 bool mstring_t::copy_raw(const char* src, unsigned int dst_pos, unsigned int src_pos,
                          unsigned int count) {
-  unsigned int cap = capacity();
   // The source may end before src_pos: then there is nothing to copy.
-  bool source_empty = count == 0 || bounded_length(src, src_pos) < src_pos || src[src_pos] == '\0';
-  if (cap == 0) return source_empty;  // no buffer: only an empty copy succeeds
-  if (dst_pos >= cap) return false;   // not even the terminator fits
-  if (source_empty) {
-    data()[dst_pos] = '\0';
-    return true;
-  }
-  src += src_pos;
-  std::size_t room = cap - dst_pos - 1;
-  std::size_t limit = count < room ? count : room;
-  std::size_t n = bounded_length(src, limit);
-  bool cut = n == room && n < count && src[n] != '\0';
-  std::memmove(data() + dst_pos, src, n);  // the source may overlap this buffer
-  data()[dst_pos + n] = '\0';
-  return !cut;
+  if (count == 0 || bounded_length(src, src_pos) < src_pos) return copy_measured(src, dst_pos, 0);
+  return copy_measured(src + src_pos, dst_pos, bounded_length(src + src_pos, count));
 }
 
 bool mstring_t::copy_measured(const char* src, unsigned int dst_pos, std::size_t n) {

@@ -4,7 +4,6 @@
 #include <png.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,11 +16,6 @@ namespace {
 
 using namespace quarn;
 using bytes_t = std::vector<unsigned char>;
-
-bytes_t read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return bytes_t((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 bool save(const std::string& path, const hbmp_t& image) {
   file_t* f = fs_create(string_alias_t(path.c_str()), FS_TYPE_NATIVE);
@@ -68,7 +62,7 @@ TEST(Png, LibpngReadsBackExactlyOurPixels) {
       std::string path = dir / "p.png";
       ASSERT_TRUE(save(path, image)) << w << "x" << h;
       unsigned int rw = 0, rh = 0;
-      bytes_t decoded = libpng_pixels(read_file(path), k.format, &rw, &rh);
+      bytes_t decoded = libpng_pixels(qxtest::temp_dir_t::read_bytes(path), k.format, &rw, &rh);
       ASSERT_EQ(rw, w);
       ASSERT_EQ(rh, h);
       ASSERT_EQ(decoded, pixels) << k.type << " " << w << "x" << h;
@@ -86,7 +80,7 @@ TEST(Png, DesignedLayoutOfATinyImage) {
   unsigned char pixels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   hbmp_t image{2, 1, 0, 1, HBMP_RGBA, pixels};
   ASSERT_TRUE(save(dir / "tiny.png", image));
-  bytes_t f = read_file(dir / "tiny.png");
+  bytes_t f = qxtest::temp_dir_t::read_bytes(dir / "tiny.png");
   // Signature, IHDR (12 + 13), the zlib header's IDAT (12 + 2), then the data IDAT.
   std::size_t data = 8 + 25 + 14;
   ASSERT_GT(f.size(), data + 22);
@@ -105,7 +99,7 @@ TEST(Png, OtherTypesWriteTheSignatureAndFail) {
   unsigned char pixels[3] = {1, 2, 3};
   hbmp_t image{1, 1, 0, 1, HBMP_BGR, pixels};
   EXPECT_FALSE(save(dir / "bgr.png", image));
-  EXPECT_EQ(read_file(dir / "bgr.png"), (bytes_t{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
+  EXPECT_EQ(qxtest::temp_dir_t::read_bytes(dir / "bgr.png"), (bytes_t{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,11 +17,6 @@ namespace {
 using namespace quarn;
 using bytes_t = std::vector<unsigned char>;
 
-bytes_t read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return bytes_t((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // stb_image's view of a file: R, G, B, A, top row first.
 bytes_t stb_rgba(const bytes_t& file, int* w, int* h) {
   int channels;
@@ -35,7 +29,7 @@ bytes_t stb_rgba(const bytes_t& file, int* w, int* h) {
 
 TEST(Tga, ImageMagickFilesDecodeAsStbImageReadsThem) {
   for (const char* name : {"rgb24", "rgb24_rle", "rgba32", "rgba32_rle", "palette", "palette_rle"}) {
-    bytes_t file = read_file(std::string(QXTEST_TGAS) + "/" + name + ".tga");
+    bytes_t file = qxtest::temp_dir_t::read_bytes(std::string(QXTEST_TGAS) + "/" + name + ".tga");
     ASSERT_FALSE(file.empty()) << name;
     int w, h;
     bytes_t expected = stb_rgba(file, &w, &h);
@@ -157,7 +151,7 @@ TEST(Tga, OurFilesReadBackInStbImage) {
       delete f;
     }
     EXPECT_EQ(packed, before);
-    decoded = stb_rgba(read_file(path), &sw, &sh);
+    decoded = stb_rgba(qxtest::temp_dir_t::read_bytes(path), &sw, &sh);
     // Rows go out in buffer order under a bottom-left header: stb sees them flipped.
     for (unsigned int y = 0; y < h; ++y)
       for (unsigned int x = 0; x < w * 3; ++x)

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace qxtest {
 
@@ -28,6 +29,11 @@ class temp_dir_t {
     std::filesystem::create_directories(std::filesystem::path(full).parent_path());
     std::ofstream(full, std::ios::binary) << bytes;
     return full;
+  }
+
+  static std::vector<unsigned char> read_bytes(const std::string& path) {
+    std::string text = read(path);
+    return std::vector<unsigned char>(text.begin(), text.end());
   }
 
   static std::string read(const std::string& path) {
