@@ -67,6 +67,18 @@
 #include "qxcore/fs/zipfs_file.h"
 #include "qxcore/fs/zipfs_tree.h"
 
+// Unit model: types, units, attribute values, systems and names, resource ties
+#include "qxcore/units/unit.h"
+#include "qxcore/units/unit_bank.h"
+#include "qxcore/units/unit_base.h"
+#include "qxcore/units/unit_declare.h"
+#include "qxcore/units/unit_name.h"
+#include "qxcore/units/unit_proxy.h"
+#include "qxcore/units/unit_ptr.h"
+#include "qxcore/units/unit_resource_tie.h"
+#include "qxcore/units/unit_structs.h"
+#include "qxcore/units/unit_system.h"
+
 // Platform services: plug-ins, child processes, checksums, random numbers,
 // timers, CPU dispatch
 #include "qxcore/sys/checksums.h"

@@ -27,6 +27,8 @@ class QX_API vptrhash_t : public vhash_base_t {
   bool ptr2key(void* value, void* key_out, unsigned int* size_inout);
 
   static void* entry2ptr(const vdatalist_node_t* entry);
+  // The values in the order their keys were first put (removed keys drop out).
+  const vptrlist_t& values() const { return values_; }
 
  protected:
   void release_payload(vdatalist_node_t* entry) override;

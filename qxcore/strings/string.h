@@ -59,6 +59,14 @@ class QX_API string_alias_t : public string {
 
   string_alias_t() noexcept = default;
   explicit string_alias_t(const char* text) noexcept : string(text ? text : NUL_CHAR, adopt_t{}) {}
+  // A literal lives as long as the program, so wrapping one is a constant
+  // expression: tables of names (unit attributes, enumeration symbols) can
+  // then be constant data that needs no allocation at start-up.
+  template <unsigned int N>
+  constexpr string_alias_t(const char (&literal)[N]) noexcept : string(literal, adopt_t{}) {}
+  // The same for static text reached through a pointer (never null).
+  struct static_text_t {};
+  constexpr string_alias_t(const char* text, static_text_t) noexcept : string(text, adopt_t{}) {}
   string_alias_t(const string_alias_t& other) noexcept : string(other.text_, adopt_t{}) {}
   string_alias_t& operator=(const string_alias_t& other) noexcept {
     text_ = other.text_;
