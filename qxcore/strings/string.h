@@ -67,7 +67,7 @@ class QX_API string_alias_t : public string {
   // The same for static text reached through a pointer (never null).
   struct static_text_t {};
   constexpr string_alias_t(const char* text, static_text_t) noexcept : string(text, adopt_t{}) {}
-  string_alias_t(const string_alias_t& other) noexcept : string(other.text_, adopt_t{}) {}
+  constexpr string_alias_t(const string_alias_t& other) noexcept : string(other.text_, adopt_t{}) {}
   string_alias_t& operator=(const string_alias_t& other) noexcept {
     text_ = other.text_;
     return *this;

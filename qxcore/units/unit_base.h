@@ -143,6 +143,23 @@ class QX_API unit_base_t {
   bool get_value(const unit_attribute_t* attribute, unsigned int index,
                  const mstring_t** out) const;  // always false
   unit_check_result_t check_value(const unit_attribute_t* attribute, const string& value) const;
+  // A literal is text, not a bool: without these a `const char*` would
+  // convert to bool before it converted to string.
+  bool set_value(const unit_attribute_t* attribute, const char* value) {
+    return set_value(attribute, string_alias_t(value));
+  }
+  bool set_value(const unit_attribute_t* attribute, unsigned int index, const char* value) {
+    return set_value(attribute, index, string_alias_t(value));
+  }
+  bool append_value(const unit_attribute_t* attribute, unsigned int index, const char* value) {
+    return append_value(attribute, index, string_alias_t(value));
+  }
+  bool prepend_value(const unit_attribute_t* attribute, unsigned int index, const char* value) {
+    return prepend_value(attribute, index, string_alias_t(value));
+  }
+  unit_check_result_t check_value(const unit_attribute_t* attribute, const char* value) const {
+    return check_value(attribute, string_alias_t(value));
+  }
 
   // Unit pointers: owning (47, 48), linking (49, 50), resource ties (51, 52).
   bool get_value(const unit_attribute_t* attribute, unit_base_t** out) const;
@@ -154,6 +171,22 @@ class QX_API unit_base_t {
   bool get_value(const unit_attribute_t* attribute, array_t<unit_base_t*>* out) const;
   unit_check_result_t check_value(const unit_attribute_t* attribute,
                                   unit_base_t* const& value) const;
+  // nullptr is a null unit, not a null text.
+  bool set_value(const unit_attribute_t* attribute, std::nullptr_t) {
+    return set_value(attribute, static_cast<unit_base_t*>(nullptr));
+  }
+  bool set_value(const unit_attribute_t* attribute, unsigned int index, std::nullptr_t) {
+    return set_value(attribute, index, static_cast<unit_base_t*>(nullptr));
+  }
+  bool append_value(const unit_attribute_t* attribute, unsigned int index, std::nullptr_t) {
+    return append_value(attribute, index, static_cast<unit_base_t*>(nullptr));
+  }
+  bool prepend_value(const unit_attribute_t* attribute, unsigned int index, std::nullptr_t) {
+    return prepend_value(attribute, index, static_cast<unit_base_t*>(nullptr));
+  }
+  unit_check_result_t check_value(const unit_attribute_t* attribute, std::nullptr_t) const {
+    return check_value(attribute, static_cast<unit_base_t*>(nullptr));
+  }
 
   // Every array type.
   bool remove_value(const unit_attribute_t* attribute, unsigned int index);

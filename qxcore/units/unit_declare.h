@@ -20,11 +20,12 @@
 //   QX_UNIT_ENUM(colours, {0, "red"}, {1, "green"});
 //   QX_UNIT_DEFINE(car_t, "car",
 //                  QX_UNIT_ATTR(speed, UAT_FLOAT, &speed_range),
-//                  QX_UNIT_ATTR(colour, UAT_ENUM, &colours.domain),
+//                  QX_UNIT_ATTR(colour, UAT_ENUM, &colours),
 //                  QX_UNIT_ATTR(spare, UAT_OWNED_UNIT, nullptr));
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 #include <type_traits>
 #include <utility>
 
@@ -54,38 +55,38 @@ struct unit_holder_kind<link_ptr_t<T>> {
   static constexpr int value = 2;
 };
 
+// Whether a value of scalar attribute type S can live in a member of type E.
+template <unsigned int S, class E>
+constexpr bool unit_scalar_fits() {
+  switch (S) {
+    case UAT_STRING: return std::is_base_of_v<mstring_t, E>;
+    case UAT_TOKEN: case UAT_U64: return std::is_same_v<E, unsigned long long>;
+    case UAT_FLOAT: return std::is_same_v<E, float>;
+    case UAT_FLOAT2: return std::is_same_v<E, unit_float2_t>;
+    case UAT_FLOAT3: return std::is_same_v<E, unit_float3_t>;
+    case UAT_FLOAT4: return std::is_same_v<E, unit_float4_t>;
+    case UAT_MATRIX: return std::is_same_v<E, unit_matrix_t>;
+    case UAT_QUAT: return std::is_same_v<E, quat_t>;
+    case UAT_PLACEMENT: return std::is_same_v<E, placement_t>;
+    case UAT_PLACEMENT_SCALE: return std::is_same_v<E, placement_scale_t>;
+    case UAT_PLACEMENT_NONUNIFORM: return std::is_same_v<E, placement_nonuniform_t>;
+    case UAT_PLANE: return std::is_same_v<E, plane_t>;
+    case UAT_SPHERE: return std::is_same_v<E, sphere_t>;
+    case UAT_AABOX: return std::is_same_v<E, aabox_t>;
+    case UAT_S32: case UAT_S32_ALT: return std::is_same_v<E, int>;
+    case UAT_U32: case UAT_U32_ALT: case UAT_U32_UNCHECKED: return std::is_same_v<E, unsigned int>;
+    case UAT_S64: return std::is_same_v<E, long long>;
+    case UAT_BOOL: return std::is_same_v<E, bool>;
+    // An enumeration may be kept in a C++ enum of int size.
+    case UAT_ENUM: return std::is_same_v<E, int> || (std::is_enum_v<E> && sizeof(E) == sizeof(int));
+    default: return false;
+  }
+}
+
 // Whether a member of type M can hold the values of attribute type N.
 template <unsigned int N, class M>
 constexpr bool unit_member_fits() {
   using U = std::remove_cv_t<M>;
-  constexpr unsigned int scalar = N % 2 == 1 ? N : N - 1;
-  auto scalar_fits = []<class E>() {
-    switch (scalar) {
-      case UAT_STRING: return std::is_base_of_v<mstring_t, E>;
-      case UAT_TOKEN: case UAT_U64: return std::is_same_v<E, unsigned long long>;
-      case UAT_FLOAT: return std::is_same_v<E, float>;
-      case UAT_FLOAT2: return std::is_same_v<E, unit_float2_t>;
-      case UAT_FLOAT3: return std::is_same_v<E, unit_float3_t>;
-      case UAT_FLOAT4: return std::is_same_v<E, unit_float4_t>;
-      case UAT_MATRIX: return std::is_same_v<E, unit_matrix_t>;
-      case UAT_QUAT: return std::is_same_v<E, quat_t>;
-      case UAT_PLACEMENT: return std::is_same_v<E, placement_t>;
-      case UAT_PLACEMENT_SCALE: return std::is_same_v<E, placement_scale_t>;
-      case UAT_PLACEMENT_NONUNIFORM: return std::is_same_v<E, placement_nonuniform_t>;
-      case UAT_PLANE: return std::is_same_v<E, plane_t>;
-      case UAT_SPHERE: return std::is_same_v<E, sphere_t>;
-      case UAT_AABOX: return std::is_same_v<E, aabox_t>;
-      case UAT_S32: case UAT_S32_ALT: return std::is_same_v<E, int>;
-      case UAT_U32: case UAT_U32_ALT: case UAT_U32_UNCHECKED:
-        return std::is_same_v<E, unsigned int>;
-      case UAT_S64: return std::is_same_v<E, long long>;
-      case UAT_BOOL: return std::is_same_v<E, bool>;
-      // An enumeration may be kept in a C++ enum of int size.
-      case UAT_ENUM:
-        return std::is_same_v<E, int> || (std::is_enum_v<E> && sizeof(E) == sizeof(int));
-      default: return false;
-    }
-  };
   if constexpr (N == UAT_RESOURCE_TIE || N == UAT_RESOURCE_TIE_ARRAY) {
     return true;  // the host's tie decides what it stores
   } else if constexpr (N == UAT_STRING_ARRAY) {
@@ -98,10 +99,9 @@ constexpr bool unit_member_fits() {
     return std::is_base_of_v<array_t<unit_base_t*>, U>;
   } else if constexpr (N % 2 == 0) {
     using element_t = std::remove_pointer_t<decltype(std::declval<U&>().data())>;
-    return std::is_base_of_v<array_t<element_t>, U> &&
-           scalar_fits.template operator()<element_t>();
+    return std::is_base_of_v<array_t<element_t>, U> && unit_scalar_fits<N - 1, element_t>();
   } else {
-    return scalar_fits.template operator()<U>();
+    return unit_scalar_fits<N, U>();
   }
 }
 
@@ -113,6 +113,15 @@ constexpr const void* unit_checked_domain(const unit_attr_t<(N % 2 == 1 ? N : N 
   return domain;
 }
 
+// The factory of a unit class; none for an abstract one.
+template <class X>
+unit_base_t* unit_new_instance(unit_system_t* system) {
+  if constexpr (std::is_abstract_v<X>)
+    return nullptr;
+  else
+    return new X(system);
+}
+
 // Not constexpr on purpose: reaching it stops a compile-time evaluation.
 void unit_enum_repeats_a_value_or_a_symbol();
 
@@ -122,23 +131,11 @@ struct unit_enum_item_t {
   const char* symbol;
 };
 
-// An enumeration domain with both sorted arrays, built at compile time from
-// the symbols in any order. Repeated values or symbols stop the compilation.
+// The orders in which an enumeration's symbols sort by value and by symbol
+// (unsigned byte order). Repeated values or symbols stop the compilation.
 template <unsigned int N>
-class unit_enum_t {
- public:
-  unit_enum_entry_t by_value[N];
-  unit_enum_entry_t by_symbol[N];
-  unit_attr_t<UAT_ENUM> domain;
-
-  consteval explicit unit_enum_t(const unit_enum_item_t (&items)[N])
-      : unit_enum_t(items, sorted(items, false), sorted(items, true),
-                    std::make_index_sequence<N>{}) {}
-
- private:
-  struct order_t {
-    unsigned int at[N];
-  };
+struct unit_enum_order_t {
+  unsigned int at[N];
 
   static constexpr int compare(const char* a, const char* b) {
     while (*a != '\0' && *a == *b) ++a, ++b;
@@ -146,32 +143,53 @@ class unit_enum_t {
            static_cast<int>(static_cast<unsigned char>(*b));
   }
 
-  static consteval order_t sorted(const unit_enum_item_t (&items)[N], bool by_symbol) {
-    order_t order{};
-    for (unsigned int i = 0; i < N; ++i) order.at[i] = i;
+  constexpr unit_enum_order_t(const unit_enum_item_t (&items)[N], bool by_symbol) : at{} {
+    for (unsigned int i = 0; i < N; ++i) at[i] = i;
     for (unsigned int i = 1; i < N; ++i)
       for (unsigned int j = i; j > 0; --j) {
-        const unit_enum_item_t& a = items[order.at[j - 1]];
-        const unit_enum_item_t& b = items[order.at[j]];
+        const unit_enum_item_t& a = items[at[j - 1]];
+        const unit_enum_item_t& b = items[at[j]];
         int c = by_symbol ? compare(a.symbol, b.symbol) : (a.value > b.value) - (a.value < b.value);
         if (c == 0) unit_enum_repeats_a_value_or_a_symbol();
         if (c < 0) break;
-        unsigned int t = order.at[j];
-        order.at[j] = order.at[j - 1];
-        order.at[j - 1] = t;
+        unsigned int t = at[j];
+        at[j] = at[j - 1];
+        at[j - 1] = t;
       }
-    return order;
   }
-
-  template <std::size_t... I>
-  consteval unit_enum_t(const unit_enum_item_t (&items)[N], order_t values, order_t symbols,
-                        std::index_sequence<I...>)
-      : by_value{unit_enum_entry_t{items[values.at[I]].value,
-                                   string_alias_t(items[values.at[I]].symbol, string_alias_t::static_text_t{})}...},
-        by_symbol{unit_enum_entry_t{items[symbols.at[I]].value,
-                                    string_alias_t(items[symbols.at[I]].symbol, string_alias_t::static_text_t{})}...},
-        domain{0, N, by_value, by_symbol} {}
 };
+
+// Both sorted arrays of the symbols in `Items`, as constant data.
+template <const auto& Items, class Indexes = std::make_index_sequence<std::size(Items)>>
+struct unit_enum_tables_t;
+
+template <const auto& Items, std::size_t... I>
+struct unit_enum_tables_t<Items, std::index_sequence<I...>> {
+  static constexpr unsigned int N = sizeof...(I);
+  static constexpr unit_enum_order_t<N> values{Items, false};
+  static constexpr unit_enum_order_t<N> symbols{Items, true};
+  static const unit_enum_entry_t by_value[N];
+  static const unit_enum_entry_t by_symbol[N];
+};
+
+template <const auto& Items, std::size_t... I>
+constinit const unit_enum_entry_t
+    unit_enum_tables_t<Items, std::index_sequence<I...>>::by_value[] = {
+        {Items[values.at[I]].value,
+         string_alias_t(Items[values.at[I]].symbol, string_alias_t::static_text_t{})}...};
+
+template <const auto& Items, std::size_t... I>
+constinit const unit_enum_entry_t
+    unit_enum_tables_t<Items, std::index_sequence<I...>>::by_symbol[] = {
+        {Items[symbols.at[I]].value,
+         string_alias_t(Items[symbols.at[I]].symbol, string_alias_t::static_text_t{})}...};
+
+// The domain record over those tables.
+template <const auto& Items>
+constexpr unit_attr_t<UAT_ENUM> unit_enum_domain() {
+  using tables = unit_enum_tables_t<Items>;
+  return {0, tables::N, tables::by_value, tables::by_symbol};
+}
 
 }  // namespace quarn
 
@@ -186,10 +204,7 @@ class unit_enum_t {
   static const ::quarn::unit_descriptor_t unit_descriptor;                                  \
   static const ::quarn::unit_attribute_t attributes[];                                      \
   static ::quarn::unit_base_t* create_instance(::quarn::unit_system_t* system) {            \
-    if constexpr (std::is_abstract_v<cls>)                                                  \
-      return nullptr;                                                                       \
-    else                                                                                    \
-      return new cls(system);                                                               \
+    return ::quarn::unit_new_instance<cls>(system);                                         \
   }                                                                                         \
   static void destroy_instance(::quarn::unit_base_t* unit, ::quarn::unit_system_t*) {       \
     _delete_unit(unit);                                                                     \
@@ -204,12 +219,7 @@ class unit_enum_t {
     _destroy_attributes(unit_descriptor);                                                   \
     parent::destroy();                                                                      \
   }                                                                                         \
-  ::quarn::unit_base_t* clone() const override {                                            \
-    if constexpr (std::is_abstract_v<cls>)                                                  \
-      return nullptr;                                                                       \
-    else                                                                                    \
-      return _clone_as<cls>();                                                              \
-  }                                                                                         \
+  ::quarn::unit_base_t* clone() const override { return _clone_as<cls>(); }                 \
                                                                                             \
  protected:                                                                                 \
   bool _clone_to(::quarn::unit_base_t* target) const override {                             \
@@ -248,7 +258,9 @@ class unit_enum_t {
       &cls::fingerprint};                                                                   \
   _Pragma("GCC diagnostic pop")
 
-// An enumeration domain: QX_UNIT_ENUM(name, {value, "symbol"}, ...); its record
-// is name.domain.
-#define QX_UNIT_ENUM(name, ...) \
-  constinit const ::quarn::unit_enum_t name{{__VA_ARGS__}}
+// An enumeration domain record `name`: QX_UNIT_ENUM(name, {value, "symbol"}, ...),
+// the symbols in any order.
+#define QX_UNIT_ENUM(name, ...)                                                   \
+  constexpr ::quarn::unit_enum_item_t name##_symbols[] = {__VA_ARGS__};            \
+  constinit const ::quarn::unit_attr_t<::quarn::UAT_ENUM> name =                   \
+      ::quarn::unit_enum_domain<name##_symbols>()

@@ -1,0 +1,185 @@
+// Unit systems and the global name tree, with a randomized run against a
+// small reference model of names, holders and reference counts.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+
+#include "tests/units/units_fixture.h"
+
+namespace qxtest {
+namespace {
+
+TEST_F(units_test, names_are_dotted_tokens_found_however_the_dots_run) {
+  owner_ptr_t<unit_t> a = make<unit_t>(), b = make<unit_t>(), c = make<unit_t>();
+  EXPECT_TRUE(a->set_name("Level.Door"));
+  EXPECT_EQ(name_of(a), "level.door");
+  for (const char* spelling : {"level.door", "level..door", ".level.door.", "LEVEL.DOOR"})
+    EXPECT_EQ(unit_system_t::find_unit(spelling), a.get()) << spelling;
+  for (const char* missing : {"level", "door", "level.door.x", "", ".", "level.do-or", "toolongtoken13"})
+    EXPECT_EQ(unit_system_t::find_unit(missing), nullptr) << missing;
+  EXPECT_TRUE(a->set_name("level.door"));   // its own name again
+  EXPECT_FALSE(b->set_name("level.door"));  // another unit's name
+  EXPECT_TRUE(b->set_name("level"));        // a name may also be a prefix
+  EXPECT_TRUE(c->set_name("level.window"));
+  EXPECT_EQ(unit_system_t::find_unit("level"), b.get());
+  struct case_t {
+    const char* name;
+    bool accepted;
+  } forms[] = {{"", false},           {"...", false},        {"a-b", false},
+               {"_nameless.x", false}, {"_NAMELESS", false}, {"x._nameless", true},
+               {"abcdefghijkl", true}, {"abcdefghijklm", false}};
+  for (const case_t& f : forms) EXPECT_EQ(b->set_name(f.name), f.accepted) << f.name;
+  EXPECT_EQ(name_of(b), "abcdefghijkl");
+  // The proxies' form takes "_nameless" names.
+  owner_ptr_t<unit_proxy_u> proxy = make<unit_proxy_u>();
+  EXPECT_TRUE(proxy->set_name("_nameless.0000.0001", false));
+  // Destroying kills the name at once; another unit may take it.
+  link_ptr_t<unit_t> keep = a.get();
+  a = nullptr;
+  EXPECT_EQ(unit_system_t::find_unit("level.door"), nullptr);
+  EXPECT_TRUE(c->set_name("level.door"));
+  EXPECT_EQ(unit_system_t::find_unit("level.door"), c.get());
+  EXPECT_EQ(unit_system_t::find_unit("level.window"), nullptr);
+}
+
+TEST_F(units_test, nameless_units_name_themselves_by_their_address) {
+  owner_ptr_t<unit_base_t> u = make<unit_base_t>();
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016llX",
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(u.get())));
+  std::string expected = "_nameless";
+  for (int i = 0; i < 16; i += 4) expected += "." + std::string(digits + i, 4);
+  EXPECT_EQ(name_of(u), expected);
+  // Each group is a token, so the generated name is a valid (proxy) name.
+  owner_ptr_t<unit_proxy_u> proxy = make<unit_proxy_u>();
+  EXPECT_TRUE(proxy->set_name(expected.c_str(), false));
+  EXPECT_EQ(name_of(proxy), [&] {
+    std::string lower = expected;
+    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+    return lower;
+  }());
+}
+
+TEST_F(units_test, a_name_moves_from_proxy_to_unit) {
+  owner_ptr_t<unit_proxy_u> proxy = make<unit_proxy_u>();
+  owner_ptr_t<unit_t> target = make<unit_t>(), sibling = make<unit_t>();
+  ASSERT_TRUE(proxy->set_name("scene.lamp", false));
+  ASSERT_TRUE(sibling->set_name("scene.chair"));
+  ASSERT_TRUE(target->set_name("old.name"));
+  proxy->move_name_to(target.get());
+  EXPECT_TRUE(proxy->is_nameless());
+  EXPECT_EQ(unit_system_t::find_unit("scene.lamp"), target.get());
+  EXPECT_EQ(unit_system_t::find_unit("old.name"), nullptr);
+  EXPECT_EQ(unit_system_t::find_unit("scene.chair"), sibling.get());
+  EXPECT_EQ(name_of(target), "scene.lamp");
+}
+
+TEST_F(units_test, eight_system_slots_and_an_unusable_ninth) {
+  std::vector<std::unique_ptr<unit_system_t>> more;
+  for (unsigned int i = 1; i < UF_UNIT_SYTEMS_COUNT; ++i) {
+    more.push_back(std::make_unique<unit_system_t>(bank));
+    EXPECT_EQ(more.back()->get_index(), i);
+  }
+  more[2].reset();  // slot 3 is free again
+  more[2] = std::make_unique<unit_system_t>(bank);
+  EXPECT_EQ(more[2]->get_index(), 3u);
+  unit_system_t ninth(bank);
+  EXPECT_EQ(ninth.get_index(), unit_system_t::NO_INDEX);
+  EXPECT_EQ(ninth.create_unit("unit"), nullptr);
+  EXPECT_EQ(ninth.find_unit_type("unit"), nullptr);
+  ninth.set_default();
+  EXPECT_EQ(unit_system_t::get_default(), &system);
+  owner_ptr_t<unit_t> u = static_cast<unit_t*>(more[4]->create_unit("unit"));
+  EXPECT_EQ(u->get_system_index(), 5u);
+  owner_ptr_t<unit_base_t> copy = u->clone();
+  EXPECT_EQ(copy->get_system_index(), 5u);
+  std::vector<std::string> errors = sink.errors();
+  ASSERT_EQ(errors.size(), 4u);
+  EXPECT_EQ(errors[0], "units/unit_system:156: unknown fn: [unit] Can not create more unit systems "
+                       "- already UF_UNIT_SYTEMS_COUNT systems exist.");
+}
+
+// The reference model: who holds each unit, whether it lives, its name.
+struct model_unit_t {
+  unsigned int refs = 0;
+  bool alive = true;
+  std::string name;
+};
+
+std::string canonical(std::string name) {
+  std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+  return name;
+}
+
+TEST_F(units_test, random_operations_match_a_reference_model) {
+  const char* vocabulary[] = {"a", "b", "a.b", "A.C", "a.b.c", "x.y.z", "B", "q.a"};
+  std::mt19937 random(20261206);
+  constexpr int SLOTS = 8;
+  owner_ptr_t<unit_t> owners[SLOTS];
+  link_ptr_t<unit_t> links[SLOTS];
+  std::map<unit_t*, model_unit_t> model;
+  std::map<std::string, unit_t*> names;
+
+  auto drop_name = [&](unit_t* u) {
+    if (!model[u].name.empty()) names.erase(model[u].name), model[u].name.clear();
+  };
+  auto set_owner = [&](int slot, unit_t* u) {
+    unit_t* old = owners[slot].get();
+    if (old == u) return;
+    if (old != nullptr) {
+      model[old].alive = false;
+      --model[old].refs;
+      drop_name(old);
+    }
+    if (u != nullptr) ++model[u].refs;
+    owners[slot] = u;
+  };
+  auto set_link = [&](int slot, unit_t* u) {
+    if (u != nullptr) ++model[u].refs;
+    if (links[slot].get() != nullptr) --model[links[slot].get()].refs;
+    links[slot] = u;
+  };
+  for (int step = 0; step < 20000; ++step) {
+    int slot = static_cast<int>(random() % SLOTS), other = static_cast<int>(random() % SLOTS);
+    switch (random() % 6) {
+      case 0: {
+        unit_t* u = make<unit_t>();
+        model[u] = model_unit_t{};
+        set_owner(slot, u);
+        break;
+      }
+      case 1: set_link(slot, owners[other].get()); break;
+      case 2: set_link(slot, nullptr); break;
+      case 3: set_owner(slot, nullptr); break;
+      case 4: {
+        unit_t* u = owners[slot].get();
+        if (u == nullptr) break;
+        std::string name = canonical(vocabulary[random() % std::size(vocabulary)]);
+        bool free = names.count(name) == 0 || names[name] == u;
+        ASSERT_EQ(u->set_name(name.c_str()), free) << name;
+        if (free) drop_name(u), names[name] = u, model[u].name = name;
+        break;
+      }
+      case 5:
+        unit_system_t::clean_garbage();
+        for (auto it = model.begin(); it != model.end();)
+          it = it->second.refs == 0 ? model.erase(it) : std::next(it);
+        break;
+    }
+    for (const char* name : vocabulary) {
+      auto it = names.find(canonical(name));
+      ASSERT_EQ(unit_system_t::find_unit(name), it == names.end() ? nullptr : it->second) << name;
+    }
+    for (auto& [u, m] : model) {
+      ASSERT_EQ(u->get_ref_count(), m.refs);
+      ASSERT_EQ(u->is_alive(), m.alive);
+    }
+  }
+  for (int i = 0; i < SLOTS; ++i) owners[i] = nullptr, links[i] = nullptr;
+}
+
+}  // namespace
+}  // namespace qxtest
