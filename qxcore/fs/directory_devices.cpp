@@ -1,7 +1,6 @@
 #include "qxcore/fs/directory_devices.h"
 
 #include "qxcore/fs/native_device.h"
-#include "qxcore/strings/paths.h"
 
 namespace quarn {
 
@@ -61,7 +60,7 @@ list_t<fs_direntry_t>* ufs_dir_device_t::read_dir(const string& path, bool full_
   if (listing != nullptr && full_paths) {
     string_dyn_t<> full;
     for (fs_direntry_t& entry : *listing) {
-      v_fncompose(&full, path, entry.name);
+      full.printf("%s/%s", path.c_str(), entry.name.c_str());  // "/" and "" alike
       entry.name.copy(full);
     }
   }

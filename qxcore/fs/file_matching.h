@@ -1,6 +1,7 @@
 // Finding the regular files below a directory, optionally with one extension
 // (a case-sensitive suffix such as ".tga") and optionally recursively; files
-// come out depth-first in listing order, with their full names.
+// come out depth-first in listing order, with their full names (the listings'
+// path + "/" + name: match "" rather than "/" to get "/a.tga" for the root).
 #pragma once
 
 #include "qxcore/fs/fs_types.h"

@@ -72,7 +72,7 @@ list_t<fs_direntry_t>* native_device_t::read_dir(const string& path, bool full_p
   auto* listing = new list_t<fs_direntry_t>;
   if (listing == nullptr) return nullptr;
   string_dyn_t<> pattern;
-  v_fncompose(&pattern, path, string_alias_t("*"));
+  v_fncompose(&pattern, path, string_alias_t("*"));  // "*" alone for the empty path
 
   v_wildcard_t* search = nullptr;
   v_wildcard_start(pattern.c_str(), &search);
@@ -80,10 +80,14 @@ list_t<fs_direntry_t>* native_device_t::read_dir(const string& path, bool full_p
   string_dyn_t<> full;
   while (v_wildcard_file(name, sizeof name, &search)) {
     if (!listed(name)) continue;
-    v_fncompose(&full, path, string_alias_t(name));  // an empty path keeps the name relative
+    full.printf("%s/%s", path.c_str(), name);  // "/" + name for the empty path too
+    // The status is asked where the entry was found: for the empty path, the
+    // current directory, not the host's root that "/" + name would name.
     fs_stat_t status;
+    string_alias_t bare(name);
+    const string& found = path.empty() ? static_cast<const string&>(bare) : full;
     // An entry whose status cannot be had is still listed, as a file.
-    unsigned int is_directory = stat(full, &status) ? status.is_directory : 0;
+    unsigned int is_directory = stat(found, &status) ? status.is_directory : 0;
     auto entry = listing->emplace(listing->end());
     if (entry == listing->end()) break;
     if (full_paths)

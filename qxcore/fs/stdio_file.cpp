@@ -8,28 +8,31 @@ namespace quarn {
 
 namespace {
 
-bool fill_stat(const struct stat& st, fs_stat_t* out) {
-  bool directory = S_ISDIR(st.st_mode);
-  if (!directory && !S_ISREG(st.st_mode)) return false;
-  if (out != nullptr) {
-    out->time = static_cast<long>(st.st_mtime);
-    // Sizes are 32-bit in the file interface; a larger file reads as the largest size.
-    out->size = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<unsigned int>(st.st_size);
-    out->is_directory = directory ? 1 : 0;
-  }
-  return true;
+void fill_stat(const struct stat& st, bool directory, fs_stat_t* out) {
+  out->time = static_cast<long>(st.st_mtime);
+  // Sizes are 32-bit in the file interface; a larger file reads as the largest size.
+  out->size = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<unsigned int>(st.st_size);
+  out->is_directory = directory ? 1 : 0;
 }
 
 }  // namespace
 
 bool host_stat(const char* path, fs_stat_t* out) {
   struct stat st;
-  return ::stat(path, &st) == 0 && fill_stat(st, out);
+  if (::stat(path, &st) != 0) return false;
+  if (out == nullptr) return true;  // only existence is asked, whatever the object is
+  bool directory = S_ISDIR(st.st_mode);
+  if (!directory && !S_ISREG(st.st_mode)) return false;
+  fill_stat(st, directory, out);
+  return true;
 }
 
 bool host_fstat(int descriptor, fs_stat_t* out) {
   struct stat st;
-  return ::fstat(descriptor, &st) == 0 && fill_stat(st, out);
+  if (::fstat(descriptor, &st) != 0) return false;
+  // An open stream is a file, whatever lies behind it (a pipe, a terminal).
+  if (out != nullptr) fill_stat(st, false, out);
+  return true;
 }
 
 stdio_file_t::~stdio_file_t() {
@@ -110,16 +113,11 @@ bool stdio_file_t::seek(int offset, int origin) {
 }
 
 bool stdio_file_t::stat(fs_stat_t* out) {
-  fs_stat_t status;
-  if (!host_fstat(fileno(stream_), &status)) {
+  if (!host_fstat(fileno(stream_), out)) {
     error_ = FS_ERROR_STAT;
     return false;
   }
   error_ = FS_ERROR_NONE;
-  if (out != nullptr) {
-    *out = status;
-    out->is_directory = 0;
-  }
   return true;
 }
 

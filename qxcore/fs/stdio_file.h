@@ -36,6 +36,8 @@ class QX_API stdio_file_t : public file_t {
 };
 
 // The host's status of a path or an open descriptor, in the library's terms.
+// A path must name a regular file or a directory, unless `out` is null (then
+// it only has to exist); a descriptor may be anything and reads as a file.
 bool host_stat(const char* path, fs_stat_t* out);
 bool host_fstat(int descriptor, fs_stat_t* out);
 

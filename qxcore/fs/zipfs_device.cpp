@@ -5,7 +5,6 @@
 #include "qxcore/core/messages.h"
 #include "qxcore/fs/native_device.h"
 #include "qxcore/fs/zipfs_file.h"
-#include "qxcore/strings/paths.h"
 
 namespace quarn {
 
@@ -175,7 +174,9 @@ void zipfs_device_t::insert(const char* name, unsigned int record, unsigned int 
 
 file_t* zipfs_device_t::open(const string& path) {
   zipfs_entry_t* entry = zipfs_lookup(&root_entry_, path.c_str());
-  if (entry == nullptr || entry->is_directory || archive_ == nullptr) return nullptr;
+  // A directory opens too, as a file of size 0, read from its record's local
+  // header (the archive's first one for a directory made up from paths).
+  if (entry == nullptr || archive_ == nullptr) return nullptr;
   if (entry->local_header_offset > 0x7FFFFFFF ||
       !archive_->seek(static_cast<int>(entry->local_header_offset), 0)) {
     error("[zipfs] failed seeking local file header (%s)", path.c_str());
@@ -221,7 +222,7 @@ list_t<fs_direntry_t>* zipfs_device_t::read_dir(const string& path, bool full_pa
     auto added = listing->emplace(listing->end());
     if (added == listing->end()) break;
     if (full_paths)
-      v_fncompose(&added->name, path, children[i]->name);
+      added->name.printf("%s/%s", path.c_str(), children[i]->name.c_str());
     else
       added->name.copy(children[i]->name);
     added->is_directory = children[i]->is_directory;

@@ -62,9 +62,11 @@ bool decode(const unsigned char* header, tga_reader_t& in, pixel_writer_t& out, 
   const unsigned char* palette = nullptr;
   unsigned int entry = 0, entries = 0, size;
   if (mapped) {
-    entry = header[7] / 8;
+    // Entries of 15 bits are stored in 2 bytes, like those of 16. Each index
+    // copies its entry's bytes as they are.
+    entry = header[7] == 15 ? 2 : header[7] / 8;
     entries = u16(header + 5);
-    if (entry != 3 && entry != 4) {
+    if (entry == 0 || entry > 4) {  // no bytes, or more than an output pixel holds
       error("[tga] colour maps of %u-bit entries are not supported", static_cast<unsigned int>(header[7]));
       return false;
     }

@@ -187,8 +187,10 @@ spatialhash_t::spatialhash_t(const float* sizes, float fit_factor) {
 void spatialhash_t::build(const float* sizes, float fit_factor) {
   records_.init_mm(sizeof(record_t), NODES_PER_BLOCK, &spatialhash_record_pool());
   result_.init_mm(NODES_PER_BLOCK, &spatialhash_node_pool());
+  // Every leading positive value counts, however many: six to nine give one
+  // to four levels. The list must end in a value that is not positive.
   unsigned int n = 0;
-  while (sizes != nullptr && n < 5 && sizes[n] > 0) ++n;
+  while (sizes != nullptr && sizes[n] > 0) ++n;
   n %= 5;
   for (unsigned int k = 0; k < n; ++k) {
     level_t& level = levels_[k];

@@ -60,8 +60,9 @@ class QX_API spatialhash_t : public host_allocated_t {
   // (level_count mod 5) levels: the finest has cell_size, each coarser one
   // ratio times the next finer.
   spatialhash_t(float cell_size, float ratio, unsigned int level_count, float fit_factor);
-  // Level k has cell size sizes[k]; the levels are the leading positive values,
-  // at most five of them read, and five give no levels at all.
+  // Level k has cell size sizes[k]; the level count is the number of leading
+  // positive values mod 5 (five give no levels, six one), so the list must end
+  // in a value that is not positive.
   spatialhash_t(const float* sizes, float fit_factor);
   ~spatialhash_t();
   spatialhash_t(const spatialhash_t&) = delete;

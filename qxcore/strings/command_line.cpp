@@ -48,7 +48,9 @@ void cdl_init(int argc, const char* const* argv) {
     table.args[i] = i < count && offsets[i] != REFUSED ? table.pool + offsets[i] : nullptr;
   table.count = count;
   table.group_first = 0;
-  table.group_end = count;
+  // The whole command line, also past the stored arguments (cdl_argv gives
+  // null there).
+  table.group_end = count == 0 ? 0 : static_cast<unsigned int>(argc);
 }
 
 unsigned int cdl_param(const char* name, unsigned int start) {

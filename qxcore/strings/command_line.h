@@ -25,7 +25,9 @@ QX_API void cdl_init(int argc, const char* const* argv);
 // case-sensitive), which also becomes the current group; CDL_NOT_FOUND when
 // there is none, and then the group stays as it was.
 QX_API unsigned int cdl_param(const char* name, unsigned int start);
-QX_API unsigned int cdl_argc();  // size of the group: the option plus its values
+// Size of the group: the option plus its values; after cdl_init, argc (also
+// beyond the kept arguments).
+QX_API unsigned int cdl_argc();
 // The group's argument `index` (0 is the option); null past the kept ones.
 QX_API const char* cdl_argv(unsigned int index);
 

@@ -21,19 +21,33 @@ int hex_digit_value(char c) {
   return -1;
 }
 
-// Hexadecimal digits up to the terminator, at least one, value within 32 bits.
-// Signs, blanks and "0x" are refused: the form is written by the library.
-bool parse_bit_pattern(const char* digits, std::uint32_t* bits) {
-  if (*digits == '\0') return false;
+// The unsigned conversion of a 32-bit C library's strtoul in base 16: blanks,
+// a sign, "0x", then digits; a value beyond 32 bits saturates to 0xFFFFFFFF
+// and a minus negates modulo 2^32. Answers where the conversion stopped,
+// which is `text` itself when no digit was read.
+const char* parse_unsigned_hex(const char* text, std::uint32_t* bits) {
+  const char* p = text;
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && hex_digit_value(p[2]) >= 0) p += 2;
+  const char* digits = p;
   std::uint64_t value = 0;
-  for (const char* p = digits; *p != '\0'; ++p) {
-    int digit = hex_digit_value(*p);
-    if (digit < 0) return false;
+  bool saturated = false;
+  for (int digit; (digit = hex_digit_value(*p)) >= 0; ++p) {
     value = value * 16 + static_cast<unsigned int>(digit);
-    if (value > 0xFFFFFFFFu) return false;
+    if (value > 0xFFFFFFFFu) {
+      saturated = true;
+      value = 0;  // only the fact is kept; the digits are still read
+    }
   }
-  *bits = static_cast<std::uint32_t>(value);
-  return true;
+  if (p == digits) {
+    *bits = 0;
+    return text;
+  }
+  const auto magnitude = static_cast<std::uint32_t>(value);
+  *bits = saturated ? 0xFFFFFFFFu : negative ? 0u - magnitude : magnitude;
+  return p;
 }
 
 // The exponent digits after "e", held within +-1e6: far beyond any double,
@@ -133,20 +147,15 @@ bool float_to_string(mstring_t* out, float value) {
 
 bool string_to_float(float* out, const string& text) {
   const char* s = text.c_str();
-  std::uint32_t bits;
-  if (s[0] == '&') {
-    if (!parse_bit_pattern(s + 1, &bits)) return false;
-    *out = std::bit_cast<float>(bits);
+  if (s[0] == '&' || s[0] == '$') {
+    std::uint32_t bits;
+    if (*parse_unsigned_hex(s + 1, &bits) != '\0') return false;
+    *out = std::bit_cast<float>(s[0] == '&' ? bits : __builtin_bswap32(bits));
     return true;
   }
-  if (s[0] == '$') {
-    if (!parse_bit_pattern(s + 1, &bits)) return false;
-    *out = std::bit_cast<float>(__builtin_bswap32(bits));
-    return true;
-  }
-  double value;
-  const char* stop;
-  if (!parse_decimal(s, &value, &stop)) return false;
+  double value = 0.0;
+  const char* stop = s;  // no number at all stops at the start, as strtod does
+  if (!parse_decimal(s, &value, &stop)) value = 0.0, stop = s;
   bool at_end = *stop == '\0' || (*stop == 'f' && stop[1] == '\0');
   if (!at_end) return false;
   *out = narrow_to_float(value);

@@ -57,11 +57,9 @@ HINSTANCE dl_lib_t::get_main_handle() {
   return main_handle;
 }
 
+// Loading a registered plug-in again takes one more reference of its module
+// and runs its hooks again; one unregister gives one reference back.
 bool dl_lib_t::load() {
-  if (is_registered()) {
-    error("[sys] Can not load the library '%s' - it is already registered", c_str());
-    return false;
-  }
   if (name_cut_) {
     error("[sys] Can not load the library '%s' - the file name is longer than 63 characters",
           c_str());

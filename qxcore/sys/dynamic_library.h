@@ -48,8 +48,9 @@ class QX_API dl_lib_t : public string_fixed_t<64> {
   ~dl_lib_t() override;  // leaves a registered module loaded
 
   // Finds the entry point (in the host program first, else in the loaded
-  // file), then dl_symbols and dl_register. A failed step leaves it unloaded;
-  // asking again while registered is refused and changes nothing.
+  // file), then dl_symbols and dl_register. A failed step leaves it unloaded.
+  // Asking again while registered loads the module again (one more reference
+  // of the dynamic linker) and runs both hooks again.
   bool register_only();
   // register_only, then dl_execute; a refused execute unregisters again.
   bool register_and_execute(unsigned int code, void* data);

@@ -1,6 +1,7 @@
 // Arrays: the designed growth, the checks and their exact reports, removal
-// during a forward loop, and random operations beside std::vector with an
-// element type that owns heap memory (so a missed destructor is a leak).
+// during a forward loop, and random operations beside a literal model of the
+// designed storage with an element type that owns heap memory (so a missed
+// destructor is a leak).
 #include <gtest/gtest.h>
 
 #include <random>
@@ -72,8 +73,10 @@ TEST(Arrays, GrowthRefusedForWantOfRoomOrMemoryChangesNothing) {
   EXPECT_FALSE(fixed.resize(4));
   EXPECT_EQ(fixed.size(), 3u);
   fixed[2] = quarn::string_alias_t("kept");
-  EXPECT_TRUE(fixed.resize(1));  // destroys the two last elements (else a leak)
+  EXPECT_TRUE(fixed.resize(1));  // only the count goes down
   EXPECT_EQ(fixed.size(), 1u);
+  EXPECT_TRUE(fixed.resize(3));
+  EXPECT_STREQ(fixed[2].c_str(), "kept");
 
   quarn::array_dyn_t<int> grown;
   grown.push_back(1);
@@ -99,35 +102,63 @@ TEST(Arrays, RemovalInAForwardLoopKeepsOrderAndVisitsEveryElement) {
   EXPECT_EQ(a.remove(0).index(), -1);  // the position before the first element
 }
 
-TEST(Arrays, RandomOperationsMatchAVector) {
+// The designed storage, literally: every slot of the buffer holds a value;
+// shrinking lowers the count, a reallocation copies only the live elements,
+// removal swaps a default value to the end of the live ones.
+struct array_model_t {
+  std::vector<std::string> slots;  // the buffer, capacity long
+  unsigned int count = 0;
+  void reserve(unsigned int n) {
+    std::size_t capacity = slots.size();
+    while (capacity < n) capacity = capacity * 2 + 2;
+    slots.resize(count);
+    slots.resize(capacity);
+  }
+  void resize(unsigned int n) {
+    if (slots.size() < n) reserve(n);
+    count = n;
+  }
+  void push_back(const std::string& value) {
+    resize(count + 1);
+    slots[count - 1] = value;
+  }
+  void remove(unsigned int i) {
+    slots[i] = "";
+    for (; i + 1 < count; ++i) std::swap(slots[i], slots[i + 1]);
+    --count;
+  }
+};
+
+TEST(Arrays, RandomOperationsMatchTheDesignedStorage) {
   quarn::array_dyn_t<text_t> a;
-  std::vector<std::string> model;
+  array_model_t model;
   std::mt19937 rng(9);
   for (int step = 0; step < 5000; ++step) {
-    unsigned int op = rng() % 5, i = model.empty() ? 0 : rng() % model.size();
+    unsigned int op = rng() % 5, i = model.count == 0 ? 0 : rng() % model.count;
     if (op == 3) {
       unsigned int n = rng() % 40;
       ASSERT_TRUE(a.resize(n));
       model.resize(n);
-    } else if (op == 2 && !model.empty()) {
+    } else if (op == 2 && model.count != 0) {
       a.remove(i);
-      model.erase(model.begin() + i);
-    } else if (op == 4 && !model.empty()) {  // an element appended from the array itself
+      model.remove(i);
+    } else if (op == 4 && model.count != 0) {  // an element appended from the array itself
       ASSERT_TRUE(a.push_back(a[i]));
-      model.push_back(model[i]);
+      model.push_back(std::string(model.slots[i]));
     } else {
       model.push_back("v" + std::to_string(step));
-      ASSERT_TRUE(a.push_back(text_t(model.back().c_str())));
+      ASSERT_TRUE(a.push_back(text_t(model.slots[model.count - 1].c_str())));
     }
-    ASSERT_EQ(a.size(), model.size());
-    for (unsigned int i = 0; i < model.size(); ++i)
-      ASSERT_STREQ(a[i].c_str(), model[i].c_str()) << step;
+    ASSERT_EQ(a.size(), model.count);
+    ASSERT_EQ(a.capacity(), model.slots.size());
+    for (unsigned int i = 0; i < model.count; ++i)
+      ASSERT_STREQ(a[i].c_str(), model.slots[i].c_str()) << step;
   }
   quarn::array_dyn_t<text_t> copy(a);  // its elements own copies of their own
   ASSERT_EQ(copy.size(), a.size());
   for (unsigned int i = 0; i < a.size(); ++i) {
-    EXPECT_STREQ(copy[i].c_str(), model[i].c_str());
-    EXPECT_TRUE(model[i].empty() || copy[i].c_str() != a[i].c_str()) << i;
+    EXPECT_STREQ(copy[i].c_str(), model.slots[i].c_str());
+    EXPECT_TRUE(model.slots[i].empty() || copy[i].c_str() != a[i].c_str()) << i;
   }
 }
 

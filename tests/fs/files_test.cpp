@@ -105,6 +105,35 @@ TEST(NativeFiles, DeviceOperationsOnHostPaths) {
   EXPECT_FALSE(quarn::fs_remove(s(dir / "gone.txt"), FS_TYPE_NATIVE));
   EXPECT_EQ(native_open(dir / "gone.txt"), nullptr);
 
+  // A host object that is neither file nor directory exists, but has no status
+  // of ours; open, it is a file.
+  status.size = 7;
+  EXPECT_TRUE(quarn::fs_stat(s("/dev/null"), nullptr, FS_TYPE_NATIVE));
+  EXPECT_FALSE(quarn::fs_stat(s("/dev/null"), &status, FS_TYPE_NATIVE));
+  EXPECT_EQ(status.size, 7u);
+  file_ptr device = native_open("/dev/null");
+  ASSERT_NE(device, nullptr);
+  EXPECT_TRUE(device->stat(&status) && status.is_directory == 0 && status.size == 0);
+  EXPECT_EQ(device->get_error(), quarn::FS_ERROR_NONE);
+
+  // Listings skip ".", ".." and ".svn"; full names are the path, "/" and the name.
+  dir.write("list/x", "x");
+  dir.write("list/.svn/entries", "");
+  std::filesystem::create_directory(dir / "list/sub");
+  const std::pair<std::string, bool> listings[] = {
+      {dir / "list", false}, {dir / "list", true}, {dir / "list/", true}, {"", true}};
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir / "list");  // what the empty path lists
+  for (const auto& [path, full] : listings) {
+    std::unique_ptr<quarn::list_t<quarn::fs_direntry_t>> entries(
+        quarn::fs_read_dir(s(path), full, FS_TYPE_NATIVE));
+    qxtest::listing_t got;
+    for (const auto& e : *entries) got[e.name.c_str()] = e.is_directory;
+    std::string prefix = full ? path + "/" : "";
+    EXPECT_EQ(got, (qxtest::listing_t{{prefix + "x", 0}, {prefix + "sub", 1}})) << path;
+  }
+  std::filesystem::current_path(before);
+
   // Appending keeps what is there and starts the file's position at 0.
   dir.write("log.txt", "first ");
   file_ptr a(quarn::fs_append(s(dir / "log.txt"), FS_TYPE_NATIVE));

@@ -107,7 +107,9 @@ TEST(MountTable, ListingsMergeWithTheHigherPriorityEntryWinning) {
   mounts.add(FS_DEVICE_DIRECTORY, high.path(), 60);
   mounts.add(quarn::FS_DEVICE_LISTING, low.path(), 50);
   EXPECT_EQ(listing("/", false), (listing_t{{"a", 0}, {"x", 0}, {"y", 0}, {"sub", 1}}));
-  EXPECT_EQ(listing("/"), (listing_t{{"/a", 0}, {"/x", 0}, {"/y", 0}, {"/sub", 1}}));
+  // Full names are the path given, "/" and the name, for every path.
+  EXPECT_EQ(listing("/"), (listing_t{{"//a", 0}, {"//x", 0}, {"//y", 0}, {"//sub", 1}}));
+  EXPECT_EQ(listing(""), (listing_t{{"/a", 0}, {"/x", 0}, {"/y", 0}, {"/sub", 1}}));
   EXPECT_TRUE(listing("/no/such/dir").empty());  // empty, not null
 
   // The higher device's entries come first, in its order.
@@ -155,14 +157,15 @@ TEST(MountTable, MatchingFilesDepthFirst) {
     for (const auto& e : *found) out.push_back(e.name.c_str());
     return out;
   };
-  auto all = match("/", s(".tga"), true);
+  EXPECT_EQ(match("/", s(".tga"), false), std::vector<std::string>{"//a.tga"});
+  auto all = match("", s(".tga"), true);
   std::sort(all.begin(), all.end());
   EXPECT_EQ(all,
             (std::vector<std::string>{"/a.tga", "/sub/c.tga", "/sub/deeper/d.tga", "/z/f.tga"}));
   EXPECT_EQ(match("/sub", quarn::string::EMPTY, false), std::vector<std::string>{"/sub/c.tga"});
 
   // Depth first: the files below any one directory come out together.
-  auto ordered = match("/", quarn::string::EMPTY, true);
+  auto ordered = match("", quarn::string::EMPTY, true);
   EXPECT_EQ(ordered.size(), 6u);
   for (const char* dir : {"/sub/", "/sub/deeper/", "/z/"}) {
     auto inside = [&](const std::string& name) { return name.rfind(dir, 0) == 0; };

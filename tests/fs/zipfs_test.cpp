@@ -87,7 +87,9 @@ void check_archive(const std::string& name, unsigned int deflated) {
     }
   }
   EXPECT_EQ(expected_errors.size(), deflated) << "the fixture changed";
-  for (const auto& [dir, entries] : expected_dirs) EXPECT_EQ(listing(dir), entries) << name << dir;
+  // The root listed as "" gives names of one "/" ("/" would give "//name").
+  for (const auto& [dir, entries] : expected_dirs)
+    EXPECT_EQ(listing(dir == "/" ? "" : dir), entries) << name << dir;
   EXPECT_EQ(sink.errors(), expected_errors);
   auto messages = sink.texts(quarn::message_t::TYPE_MESSAGE);
   ASSERT_EQ(messages.size(), 1u);
@@ -140,10 +142,16 @@ TEST(Zipfs, MemberReadsSeeksAndStatus) {
   EXPECT_EQ(std::tuple(status.is_directory, status.size, status.time),
             std::tuple(1u, 0u, archive.st_mtime));
 
-  // Lookups are exact: case matters, directories do not open, a file ends the walk.
+  // Lookups are exact: case matters, a file ends the walk, and a directory
+  // opens as an empty file that says it is a directory.
   EXPECT_EQ(read_all("/sounds/A.wav"), "upper case name");
   EXPECT_EQ(read_all("/sounds/a.wav"), "<missing>");
-  EXPECT_EQ(read_all("/textures"), "<missing>");
+  for (const char* dir : {"/textures", "/models", "/"}) {
+    qxtest::file_ptr d(quarn::fs_open(s(dir), quarn::FS_TYPE_VIRTUAL));
+    ASSERT_NE(d, nullptr) << dir;
+    EXPECT_TRUE(d->stat(&status) && status.is_directory == 1 && status.size == 0) << dir;
+    EXPECT_FALSE(d->read(bytes, 1)) << dir;
+  }
   EXPECT_EQ(read_all("/readme.txt/ignored"), "stored members only\r\n");
   // Archives are read-only.
   EXPECT_EQ(quarn::fs_create(s("/new.txt"), quarn::FS_TYPE_VIRTUAL), nullptr);
@@ -236,6 +244,7 @@ TEST(Zipfs, NameTreeRules) {
   crafted_t crafted(qxtools::build_zip(list));
   std::string p = crafted.path;
   EXPECT_EQ(listing("/a"), (listing_t{{"/a/b", 1}}));
+  EXPECT_EQ(listing("/").count("//f"), 1u);
   EXPECT_EQ(read_all("/a/b/c.txt"), "c");
   EXPECT_EQ(read_all("/dir_without_attribute"), "");
   EXPECT_EQ(read_all("/f"), "file f");

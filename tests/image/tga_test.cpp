@@ -87,6 +87,22 @@ TEST(Tga, DesignedEdgeCases) {
   sixteen.resize(20, 0);
   EXPECT_FALSE(tga_decompress(out, sixteen.data()));
 
+  // Colour-mapped: each index copies its entry's bytes (15 bits take 2 bytes).
+  for (unsigned char bits : {8, 15, 16, 24}) {
+    const unsigned int e = bits == 15 ? 2 : bits / 8;
+    bytes_t mapped = header(1, 2, 1, 8, 2, bits);
+    bytes_t expected;  // index 1, then index 0
+    for (unsigned int i = 0; i < 2 * e; ++i) {
+      mapped.push_back(static_cast<unsigned char>(0x10 + i));
+      expected.push_back(static_cast<unsigned char>(0x10 + (i + e) % (2 * e)));
+    }
+    mapped.insert(mapped.end(), {1, 0});
+    ASSERT_TRUE(tga_decompress(out, sizeof out, mapped.data(),
+                               static_cast<unsigned int>(mapped.size())))
+        << int(bits);
+    EXPECT_EQ(bytes_t(out, out + 2 * e), expected) << int(bits);
+  }
+
   // 0x83: a run of four copies of the one pixel that follows.
   bytes_t rle = header(10, 4, 1, 24);
   rle.insert(rle.end(), {0x83, 1, 2, 3});
@@ -113,15 +129,15 @@ TEST(Tga, ShortBuffersAreReportedNeverOverrun) {
   bytes_t runs = header(10, 4, 4, 24);
   runs.insert(runs.end(), {0x85, 1, 2, 3, 0x02, 4});  // a raw packet cut short
   EXPECT_FALSE(tga_decompress(out, sizeof out, runs.data(), static_cast<unsigned int>(runs.size())));
-  bytes_t odd_map = header(1, 1, 1, 8, 2, 16);
-  odd_map.insert(odd_map.end(), {0, 0, 0, 0, 1});
+  bytes_t odd_map = header(1, 1, 1, 8, 2, 40);
+  odd_map.insert(odd_map.end(), 11, 0);
   EXPECT_FALSE(tga_decompress(out, sizeof out, odd_map.data(), static_cast<unsigned int>(odd_map.size())));
   EXPECT_EQ(sink.errors(),
             (std::vector<std::string>{"[tga] truncated file: 64 bytes needed at offset 18, 81 available",
                                       "[tga] the pixel buffer holds 63 bytes, the image needs 64",
                                       "[tga] truncated file: 18 bytes needed at offset 0, 10 available",
                                       "[tga] truncated file: 9 bytes needed at offset 23, 24 available",
-                                      "[tga] colour maps of 16-bit entries are not supported"}));
+                                      "[tga] colour maps of 40-bit entries are not supported"}));
 }
 
 TEST(Tga, OurFilesReadBackInStbImage) {

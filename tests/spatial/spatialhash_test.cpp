@@ -84,14 +84,17 @@ TEST(SpatialHash, LevelsCellsAndBuckets) {
   EXPECT_EQ(grid.object_level(object(1)), 1);
   EXPECT_EQ(grid.record_count(), 2u);
 
-  // Level counts: five (asked for or given as sizes) give none.
-  const float five[] = {1000, 100, 10, 5, 1}, two[] = {64, 8, 0, 4}, negative[] = {-1, 10};
+  // Level counts, mod 5: five (asked for or given as sizes) give none, seven
+  // sizes two levels.
+  const float five[] = {1000, 100, 10, 5, 1, 0}, two[] = {64, 8, 0, 4}, negative[] = {-1, 10},
+              seven[] = {700, 600, 500, 400, 300, 200, 100, -1};
   const spatialhash_t counted[] = {
       {200.0f, 8.0f, 5, 3.0f}, {200.0f, 8.0f, 6, 3.0f}, {five, 3.0f}, {two, 3.0f},
-      {negative, 3.0f},        {0.0f, 8.0f, 3, 3.0f}};
-  const unsigned int levels[] = {0, 1, 0, 2, 0, 0};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(counted[i].level_count(), levels[i]) << i;
+      {negative, 3.0f},        {0.0f, 8.0f, 3, 3.0f},   {seven, 3.0f}};
+  const unsigned int levels[] = {0, 1, 0, 2, 0, 0, 2};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(counted[i].level_count(), levels[i]) << i;
   EXPECT_EQ(counted[3].level(1).bucket_count, 65537u);  // the finest of two
+  EXPECT_EQ(counted[6].level(1).cell_size[0], 600);
 }
 
 TEST(SpatialHash, QueryCases) {

@@ -3,6 +3,7 @@
 #include "qxcore/strings/float_text.h"
 
 #include <gtest/gtest.h>
+#include <xmmintrin.h>
 
 #include <bit>
 #include <clocale>
@@ -12,8 +13,8 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
-#include <xmmintrin.h>
 
 #include "qxcore/strings/string_dyn.h"
 #include "qxcore/strings/string_fixed.h"
@@ -63,13 +64,37 @@ TEST(FloatText, HexFormsRoundTripEveryClassOfBitPattern) {
 }
 
 TEST(FloatText, MalformedTextIsRefusedAndLeavesTheOutputAlone) {
-  const char* refused[] = {"1.5ff", "&3f80000g",  "&",     "$",     "",          "f",   "1.5 ",
-                           "1.5e",  "&123456789", "&-1",   "&0x1",  "& 1",       "abc", "1,5",
-                           "--1",   "+-1",        "1.5fx", "0x1p3", "$12345678f"};
+  const char* refused[] = {"1.5ff", "&3f80000g", "1.5 ",  "1.5e",  "abc",       "1,5",
+                           "--1",   "+-1",       "1.5fx", "0x1p3", "$1234567g", "ff",
+                           " ",     "&0x",       "&x1",   "& ",    "&-",        "&1 "};
   for (const char* text : refused) {
     float out = 42.0f;
     EXPECT_FALSE(parse(text, &out)) << '"' << text << '"';
     EXPECT_EQ(out, 42.0f) << text;
+  }
+}
+
+// The hexadecimal forms convert as strtoul does on 32 bits (blanks, sign,
+// "0x", saturation); text without any number is 0.
+TEST(FloatText, UnsignedConversionRulesOfTheHexForms) {
+  const std::pair<const char*, bits_t> cases[] = {{"", 0},
+                                                  {"f", 0},
+                                                  {"&", 0},
+                                                  {"$", 0},
+                                                  {"&-1", ~0u},
+                                                  {"&0x3f800000", 0x3F800000u},
+                                                  {"& 3f800000", 0x3F800000u},
+                                                  {"&+0X1", 1},
+                                                  {"&123456789", ~0u},
+                                                  {"&-80000000", 0x80000000u},
+                                                  {"&-100000000", ~0u},
+                                                  {"$0x0000803f", 0x3F800000u},
+                                                  {"$-1", ~0u},
+                                                  {"$12345678f", ~0u}};
+  for (const auto& [text, bits] : cases) {
+    float out = 42.0f;
+    EXPECT_TRUE(parse(text, &out)) << '"' << text << '"';
+    EXPECT_EQ(std::bit_cast<bits_t>(out), bits) << text;
   }
 }
 

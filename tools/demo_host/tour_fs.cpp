@@ -82,7 +82,7 @@ void tour_fs() {
     delete notes;
 
     std::printf("the merged tree (the /user device answers only paths under its prefix):\n");
-    list_tree("/", 0);
+    list_tree("", 0);  // the root as "": full names are the path, "/" and the name
     list_tree("/user", 0);
     std::printf("reading through the overlay:\n");
     show("/readme.txt");

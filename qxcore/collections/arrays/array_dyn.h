@@ -1,6 +1,7 @@
 // array_dyn_t<T>: the growable array. Its element buffer comes from the
 // vector hook and grows to capacity * 2 + 2 until it fits (0, 2, 6, 14, 30,
-// 62, ...); elements move into the new buffer in order.
+// 62, ...); the live elements move into the new buffer in order, and those
+// kept past the count by a shrink are destroyed with the old one.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,7 @@ class array_dyn_t : public array_t<T> {
   array_dyn_t(const array_dyn_t& other) : array_t<T>() { copy_from(other); }
   array_dyn_t& operator=(const array_dyn_t& other) {
     if (this != &other) {
-      this->clear();
+      this->destroy_elements(0);
       copy_from(other);
     }
     return *this;
@@ -41,22 +42,20 @@ class array_dyn_t : public array_t<T> {
   void trim() override { reallocate(this->count_); }
 
  private:
+  // `slots` is never below the count.
   void reallocate(unsigned int slots) {
-    if (slots == 0 && this->count_ == 0) {
-      host_free_vector(this->data_);
-      this->data_ = nullptr;
-      capacity_ = 0;
-      return;
+    T* fresh = nullptr;
+    if (slots != 0) {
+      fresh = static_cast<T*>(host_alloc_vector(sizeof(T) * static_cast<std::size_t>(slots)));
+      if (fresh == nullptr) return;
     }
-    std::size_t bytes = sizeof(T) * static_cast<std::size_t>(slots);
-    T* fresh = static_cast<T*>(host_alloc_vector(bytes));
-    if (fresh == nullptr) return;
-    for (unsigned int i = 0; i < this->count_; ++i) {
+    for (unsigned int i = 0; i < this->count_; ++i)
       ::new (static_cast<void*>(fresh + i)) T(std::move(this->data_[i]));
-      this->data_[i].~T();
-    }
+    const unsigned int live = this->count_;
+    this->destroy_elements(0);
     host_free_vector(this->data_);
     this->data_ = fresh;
+    this->count_ = this->built_ = live;
     capacity_ = slots;
   }
 
@@ -65,7 +64,7 @@ class array_dyn_t : public array_t<T> {
     if (capacity_ < other.count_) return;
     for (unsigned int i = 0; i < other.count_; ++i)
       ::new (static_cast<void*>(this->data_ + i)) T(other.data_[i]);
-    this->count_ = other.count_;
+    this->count_ = this->built_ = other.count_;
   }
 
   unsigned int capacity_ = 0;

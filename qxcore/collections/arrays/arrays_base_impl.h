@@ -6,6 +6,9 @@
 // reported through v_abort_fail and answered with a scratch element, so
 // neither a read nor a write reaches outside the array's storage.
 //
+// Shrinking only lowers the count: the elements past it stay as they are
+// until the array grows over them again, is reallocated or is destroyed.
+//
 //   array_dyn_t<int> a;
 //   a.push_back(1);
 //   for (auto it = a.begin(); it != a.end(); ++it)
@@ -35,9 +38,9 @@ class array_t : public host_allocated_t {
   class iterator;
 
   virtual ~array_t() = default;
-  virtual void trim() {}                        // give spare capacity back, where possible
-  virtual unsigned int capacity() const = 0;    // element slots available
-  virtual void reserve(unsigned int n) = 0;     // room for at least n elements, where possible
+  virtual void trim() {}                      // give spare capacity back, where possible
+  virtual unsigned int capacity() const = 0;  // element slots available
+  virtual void reserve(unsigned int n) = 0;   // room for at least n elements, where possible
 
   unsigned int size() const { return count_; }
   bool empty() const { return count_ == 0; }
@@ -52,12 +55,13 @@ class array_t : public host_allocated_t {
   iterator begin() { return iterator(this, 0); }
   iterator end() { return iterator(this, count_); }
 
-  // Shrinking destroys the elements past n; growing reserves room and
-  // default-constructs the new elements, and fails (nothing changed) when the
-  // room cannot be had.
+  // Shrinking lowers the count and keeps the elements past it, so growing
+  // again within the same buffer brings them back. Growing reserves room
+  // when the capacity is short, and fails (nothing changed) when it cannot be
+  // had; slots that never held an element are default-constructed.
   bool resize(unsigned int n);
   bool push_back(const T& value);
-  void clear() { resize(0); }
+  void clear() { destroy_elements(0); }  // destroys every element, kept ones too
 
   // Removes element i, keeping the order of the others, and answers the
   // position before it (before the first element when i was 0), so that a
@@ -103,13 +107,16 @@ class array_t : public host_allocated_t {
   array_t(const array_t&) = delete;
   array_t& operator=(const array_t&) = delete;
 
+  // Destroys the constructed elements from `from` on, live or kept.
   void destroy_elements(unsigned int from) {
-    for (unsigned int i = from; i < count_; ++i) data_[i].~T();
+    for (unsigned int i = from; i < built_; ++i) data_[i].~T();
+    if (from < built_) built_ = from;
     if (from < count_) count_ = from;
   }
 
   T* data_ = nullptr;
   unsigned int count_ = 0;
+  unsigned int built_ = 0;  // slots holding constructed elements: count_ <= built_
 
  private:
   T& at_iterator(std::int64_t index) {
@@ -146,13 +153,11 @@ class array_t : public host_allocated_t {
 
 template <class T>
 bool array_t<T>::resize(unsigned int n) {
-  if (n <= count_) {
-    destroy_elements(n);
-    return true;
+  if (n > count_ && capacity() < n) {
+    reserve(n);
+    if (capacity() < n) return false;
   }
-  if (capacity() < n) reserve(n);
-  if (capacity() < n) return false;
-  for (unsigned int i = count_; i < n; ++i) ::new (static_cast<void*>(data_ + i)) T();
+  for (; built_ < n; ++built_) ::new (static_cast<void*>(data_ + built_)) T();
   count_ = n;
   return true;
 }
@@ -165,8 +170,12 @@ bool array_t<T>::push_back(const T& value) {
     reserve(count_ + 1);
     if (capacity() <= count_) return false;
     ::new (static_cast<void*>(data_ + count_)) T(std::move(copy));
+    built_ = count_ + 1;
+  } else if (count_ < built_) {
+    data_[count_] = value;  // over an element kept from an earlier shrink
   } else {
     ::new (static_cast<void*>(data_ + count_)) T(value);
+    built_ = count_ + 1;
   }
   ++count_;
   return true;
@@ -178,8 +187,10 @@ typename array_t<T>::iterator array_t<T>::remove(unsigned int index) {
     index_overflow();
     return end();
   }
+  // The removed element's slot becomes a default value at the end of the live
+  // elements, where a later growth finds it.
   for (unsigned int i = index; i + 1 < count_; ++i) data_[i] = std::move(data_[i + 1]);
-  destroy_elements(count_ - 1);
+  data_[--count_] = T();
   return iterator(this, static_cast<std::int64_t>(index) - 1);
 }
 
