@@ -73,8 +73,10 @@ inline bool serves(mask_t mask, unit_attr_type_t type, bool array) {
 
 // The first two steps every operation takes.
 inline bool admits(const unit_base_t* unit, const unit_attribute_t* attribute) {
-  return attribute != nullptr &&
-         unit_system_t::inherits_from(unit->get_unit_descriptor(), attribute->owner);
+  if (attribute == nullptr) return false;
+  const unit_descriptor_t* type = unit->get_unit_descriptor();
+  // Most accesses name an attribute of the unit's own class.
+  return type == attribute->owner || unit_system_t::inherits_from(type, attribute->owner);
 }
 
 // Calls f with a null S* for the type S that stores a scalar of `type` when

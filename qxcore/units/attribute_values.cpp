@@ -75,11 +75,11 @@ bool copy_array(const void* at, array_t<T>* out) {
 }  // namespace
 
 #define QX_UNIT_VALUE_FAMILY_BODY(T)                                                          \
-  bool unit_base_t::get_value(const unit_attribute_t* a, T* out) const {                      \
+  bool unit_base_t::_get_value(const unit_attribute_t* a, T* out) const {                     \
     return admits(this, a) && serves(rules_t<T>::get, a->type, false) &&                      \
            read_scalar(_attribute_address(a), a->type, out);                                  \
   }                                                                                           \
-  bool unit_base_t::set_value(const unit_attribute_t* a, const T& value) {                    \
+  bool unit_base_t::_set_value(const unit_attribute_t* a, const T& value) {                   \
     return admits(this, a) && serves(rules_t<T>::set, a->type, false) &&                      \
            write_scalar(_attribute_address(a), a->type, value);                               \
   }                                                                                           \

@@ -38,8 +38,18 @@ using unit_matrix_t = mat_sq_t<float, 4>;
 // own array, a copy of it, and the domain check. Which attribute types each
 // T serves (and which integers it widens) is fixed by the value layer.
 #define QX_UNIT_VALUE_FAMILY(T)                                                          \
-  bool get_value(const unit_attribute_t* attribute, T* out) const;                       \
-  bool set_value(const unit_attribute_t* attribute, const T& value);                     \
+  bool get_value(const unit_attribute_t* attribute, T* out) const {                      \
+    if (!_is_own_scalar(attribute, unit_natural_type_v<T>)) return _get_value(attribute, out); \
+    *out = *static_cast<const T*>(_attribute_address(attribute));                        \
+    return true;                                                                         \
+  }                                                                                      \
+  bool set_value(const unit_attribute_t* attribute, const T& value) {                    \
+    if (!_is_own_scalar(attribute, unit_natural_type_v<T>)) return _set_value(attribute, value); \
+    *static_cast<T*>(_attribute_address(attribute)) = value;                             \
+    return true;                                                                         \
+  }                                                                                      \
+  bool _get_value(const unit_attribute_t* attribute, T* out) const;                      \
+  bool _set_value(const unit_attribute_t* attribute, const T& value);                    \
   bool get_value(const unit_attribute_t* attribute, unsigned int index, T* out) const;   \
   bool set_value(const unit_attribute_t* attribute, unsigned int index, const T& value); \
   bool append_value(const unit_attribute_t* attribute, unsigned int index, const T& value);  \
@@ -47,6 +57,29 @@ using unit_matrix_t = mat_sq_t<float, 4>;
   bool get_value(const unit_attribute_t* attribute, const array_t<T>** out) const;       \
   bool get_value(const unit_attribute_t* attribute, array_t<T>* out) const;              \
   unit_check_result_t check_value(const unit_attribute_t* attribute, const T& value) const;
+
+// The scalar attribute type that stores a value type as it is.
+template <class T>
+inline constexpr unit_attr_type_t unit_natural_type_v = UAT_NONE;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<int> = UAT_S32;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<unsigned int> = UAT_U32;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<long long> = UAT_S64;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<unsigned long long> = UAT_U64;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<bool> = UAT_BOOL;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<float> = UAT_FLOAT;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<unit_float2_t> = UAT_FLOAT2;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<unit_float3_t> = UAT_FLOAT3;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<unit_float4_t> = UAT_FLOAT4;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<unit_matrix_t> = UAT_MATRIX;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<quat_t> = UAT_QUAT;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<placement_t> = UAT_PLACEMENT;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<placement_scale_t> =
+    UAT_PLACEMENT_SCALE;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<placement_nonuniform_t> =
+    UAT_PLACEMENT_NONUNIFORM;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<plane_t> = UAT_PLANE;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<sphere_t> = UAT_SPHERE;
+template <> inline constexpr unit_attr_type_t unit_natural_type_v<aabox_t> = UAT_AABOX;
 
 class QX_API unit_base_t {
  public:
@@ -217,6 +250,14 @@ class QX_API unit_base_t {
   template <class X>
   unit_base_t* _clone_as() const {
     return _finish_clone(X::create_instance(_clone_system()));
+  }
+
+  // The inline fast path of the value families: an attribute of the unit's
+  // own class that stores the value type as it is. Everything else takes the
+  // general path, which gives the same answers.
+  bool _is_own_scalar(const unit_attribute_t* attribute, unit_attr_type_t natural) const {
+    return attribute != nullptr && attribute->type == natural &&
+           attribute->owner == get_unit_descriptor();
   }
 
   // Where a value of `attribute` lives inside this unit.
