@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -102,11 +103,13 @@ TEST_F(units_test, eight_system_slots_and_an_unusable_ninth) {
                        "- already UF_UNIT_SYTEMS_COUNT systems exist.");
 }
 
-// The reference model: who holds each unit, whether it lives, its name.
+// The reference model: who holds each unit, whether it lives, its name and
+// the unit its "own" attribute owns.
 struct model_unit_t {
   unsigned int refs = 0;
   bool alive = true;
   std::string name;
+  body_t* child = nullptr;
 };
 
 std::string canonical(std::string name) {
@@ -115,55 +118,74 @@ std::string canonical(std::string name) {
 }
 
 TEST_F(units_test, random_operations_match_a_reference_model) {
+  host_tie_scope_t tie;
+  const unit_attribute_t* own = attr("own");
   const char* vocabulary[] = {"a", "b", "a.b", "A.C", "a.b.c", "x.y.z", "B", "q.a"};
   std::mt19937 random(20261206);
   constexpr int SLOTS = 8;
-  owner_ptr_t<unit_t> owners[SLOTS];
-  link_ptr_t<unit_t> links[SLOTS];
-  std::map<unit_t*, model_unit_t> model;
-  std::map<std::string, unit_t*> names;
+  owner_ptr_t<body_t> owners[SLOTS];
+  link_ptr_t<body_t> links[SLOTS];
+  std::map<body_t*, model_unit_t> model;
+  std::map<std::string, body_t*> names;
 
-  auto drop_name = [&](unit_t* u) {
-    if (!model[u].name.empty()) names.erase(model[u].name), model[u].name.clear();
+  // What destroy does: the unit dies, its name is freed, what it owns dies too.
+  std::function<void(body_t*)> destroy = [&](body_t* u) {
+    model_unit_t& m = model[u];
+    if (!m.alive) return;
+    m.alive = false;
+    if (!m.name.empty()) names.erase(m.name), m.name.clear();
+    if (body_t* child = std::exchange(m.child, nullptr)) destroy(child), --model[child].refs;
   };
-  auto set_owner = [&](int slot, unit_t* u) {
-    unit_t* old = owners[slot].get();
+  auto set_owner = [&](int slot, body_t* u) {
+    body_t* old = owners[slot].get();
     if (old == u) return;
-    if (old != nullptr) {
-      model[old].alive = false;
-      --model[old].refs;
-      drop_name(old);
-    }
+    if (old != nullptr) destroy(old), --model[old].refs;
     if (u != nullptr) ++model[u].refs;
     owners[slot] = u;
   };
-  auto set_link = [&](int slot, unit_t* u) {
+  auto set_link = [&](int slot, body_t* u) {
     if (u != nullptr) ++model[u].refs;
     if (links[slot].get() != nullptr) --model[links[slot].get()].refs;
     links[slot] = u;
   };
+  auto fresh = [&] {
+    body_t* u = random() % 2 ? make<body_t>() : make<all_types_t>();
+    model[u] = model_unit_t{};
+    return u;
+  };
   for (int step = 0; step < 20000; ++step) {
     int slot = static_cast<int>(random() % SLOTS), other = static_cast<int>(random() % SLOTS);
-    switch (random() % 6) {
-      case 0: {
-        unit_t* u = make<unit_t>();
-        model[u] = model_unit_t{};
-        set_owner(slot, u);
-        break;
-      }
+    body_t* held = owners[slot].get();
+    switch (random() % 8) {
+      case 0: set_owner(slot, fresh()); break;
       case 1: set_link(slot, owners[other].get()); break;
       case 2: set_link(slot, nullptr); break;
       case 3: set_owner(slot, nullptr); break;
-      case 4: {
-        unit_t* u = owners[slot].get();
-        if (u == nullptr) break;
-        std::string name = canonical(vocabulary[random() % std::size(vocabulary)]);
-        bool free = names.count(name) == 0 || names[name] == u;
-        ASSERT_EQ(u->set_name(name.c_str()), free) << name;
-        if (free) drop_name(u), names[name] = u, model[u].name = name;
+      case 4: {  // own a fresh unit through an attribute
+        if (held == nullptr || !held->is_alive() ||
+            held->get_unit_descriptor() != &all_types_t::unit_descriptor)
+          break;
+        body_t* child = fresh();
+        ASSERT_TRUE(held->set_value(own, static_cast<unit_base_t*>(child)));
+        if (body_t* old = std::exchange(model[held].child, child)) destroy(old), --model[old].refs;
+        ++model[child].refs;
         break;
       }
       case 5:
+        if (held != nullptr) held->destroy(), destroy(held);
+        break;
+      case 6: {
+        if (held == nullptr || !model[held].alive) break;
+        std::string name = canonical(vocabulary[random() % std::size(vocabulary)]);
+        bool free = names.count(name) == 0 || names[name] == held;
+        ASSERT_EQ(held->set_name(name.c_str()), free) << name;
+        if (free) {
+          if (!model[held].name.empty()) names.erase(model[held].name);
+          names[name] = held, model[held].name = name;
+        }
+        break;
+      }
+      case 7:
         unit_system_t::clean_garbage();
         for (auto it = model.begin(); it != model.end();)
           it = it->second.refs == 0 ? model.erase(it) : std::next(it);
@@ -174,7 +196,7 @@ TEST_F(units_test, random_operations_match_a_reference_model) {
       ASSERT_EQ(unit_system_t::find_unit(name), it == names.end() ? nullptr : it->second) << name;
     }
     for (auto& [u, m] : model) {
-      ASSERT_EQ(u->get_ref_count(), m.refs);
+      ASSERT_EQ(u->get_ref_count(), m.refs) << "step " << step;
       ASSERT_EQ(u->is_alive(), m.alive);
     }
   }
