@@ -1,6 +1,7 @@
 // Start-up and shut-down: the four service objects, their order of release,
 // repeated cycles and the refused second start.
 #include "qxcore/core/lifecycle.h"
+#include "qxcore/units/unit_resource_tie.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +24,12 @@ TEST(Lifecycle, BookkeepingVariablesStartEmpty) {
 }
 
 // Each cycle finds the holders empty again and rebuilds the four one-byte
-// service objects through the scalar hook, with the profiler's root node and
-// root zone; a second shutdown finds nothing.
+// service objects through the scalar hook, with the default resource tie and
+// the profiler's root node and root zone; a second shutdown finds nothing.
 TEST(Lifecycle, EveryCycleReleasesAndRebuildsFourOneByteScalarServices) {
-  const std::size_t blocks = 4 + 2;
-  const std::size_t bytes = 4 + sizeof(quarn::profiler_node_t) + sizeof(quarn::profiler_zone_t);
+  const std::size_t blocks = 4 + 1 + 2;
+  const std::size_t bytes = 4 + sizeof(quarn::unit_resource_tie_t) + sizeof(quarn::profiler_node_t) +
+                            sizeof(quarn::profiler_zone_t);
   for (int cycle = 0; cycle < 50; ++cycle) {
     SCOPED_TRACE(cycle);
     auto running = allocation_stats();

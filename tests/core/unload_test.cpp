@@ -72,8 +72,8 @@ void constants_exist_before_init() {
   CHECK(!still_loaded());
 }
 
-// Unloading releases the four services (and the profiler's root node and
-// root zone) unless qxcore_shutdown already did.
+// Unloading releases the four services, the default resource tie and the
+// profiler's root node and root zone, unless qxcore_shutdown already did.
 void unload_releases_what_shutdown_left(bool shut_down) {
   void* lib = load();
   auto init = reinterpret_cast<init_fn>(dlsym(lib, "qxcore_init"));
@@ -81,13 +81,13 @@ void unload_releases_what_shutdown_left(bool shut_down) {
   CHECK(init != nullptr && shutdown != nullptr);
   if (init == nullptr || shutdown == nullptr) return;
   init(host_new, host_new_vector, host_delete, host_delete_vector, 0x40000002);
-  CHECK(scalar_blocks.size() == 6);
+  CHECK(scalar_blocks.size() == 7);
   if (shut_down) shutdown();
-  CHECK(scalar_blocks.size() == (shut_down ? 0 : 6));
+  CHECK(scalar_blocks.size() == (shut_down ? 0 : 7));
   scalar_releases = 0;
   dlclose(lib);
   CHECK(!still_loaded());
-  CHECK(scalar_releases == (shut_down ? 0 : 6));
+  CHECK(scalar_releases == (shut_down ? 0 : 7));
   CHECK(scalar_blocks.empty());
   CHECK(vector_blocks.empty());
 }
