@@ -61,11 +61,18 @@
 #include "qxcore/fs/native_device.h"
 #include "qxcore/fs/stdio_file.h"
 #include "qxcore/fs/stdio_helpers.h"
+#include "qxcore/fs/std_mount.h"
 #include "qxcore/fs/text_files.h"
 #include "qxcore/fs/ufs_device.h"
+#include "qxcore/fs/user_dirs.h"
 #include "qxcore/fs/zipfs_device.h"
 #include "qxcore/fs/zipfs_file.h"
 #include "qxcore/fs/zipfs_tree.h"
+
+// Resources: dependency files, the substance table, the converting device
+#include "qxcore/resources/cvfs_device.h"
+#include "qxcore/resources/res_deps.h"
+#include "qxcore/resources/substances.h"
 
 // Platform services: plug-ins, child processes, checksums, random numbers,
 // timers, CPU dispatch

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     demo::tour_paths();
     demo::tour_collections();
     demo::tour_fs();
+    demo::tour_resources();
     demo::tour_plugins();
     demo::tour_math();
     demo::tour_images();

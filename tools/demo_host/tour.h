@@ -10,6 +10,7 @@ void tour_strings();
 void tour_paths();
 void tour_collections();
 void tour_fs();
+void tour_resources();
 void tour_plugins();
 void tour_math();
 void tour_images();
