@@ -10,16 +10,20 @@
 
 namespace qxfuzz {
 
+namespace {
+// A plain array: the removal at exit must not outlive a string's destructor.
+char made[] = "/tmp/qxcore_fuzz_XXXXXX";
+}  // namespace
+
 const std::string& scratch_directory() {
   static const std::string directory = [] {
     start_library();
-    char pattern[] = "/tmp/qxcore_fuzz_XXXXXX";
-    std::string made = ::mkdtemp(pattern);
-    quarn::string_alias_t root(made.c_str());
+    if (::mkdtemp(made) == nullptr) std::abort();
+    quarn::string_alias_t root(made);
     quarn::ufs_mount(quarn::FS_DEVICE_DIRECTORY, root, quarn::string::EMPTY, true, 0);
     quarn::ufs_mount(quarn::FS_DEVICE_LISTING, root, quarn::string::EMPTY, true, 450);
-    std::atexit([] { std::filesystem::remove_all(scratch_directory()); });
-    return made;
+    std::atexit([] { std::filesystem::remove_all(made); });
+    return std::string(made);
   }();
   return directory;
 }
