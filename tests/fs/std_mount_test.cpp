@@ -220,7 +220,7 @@ TEST(StdMount, HomeAndTempComeFromTheEnvironment) {
 }
 
 // Running out of memory inside ufs_mount is the only way these mounts fail.
-TEST(StdMount, FailedMountsReportTheirDesignedTexts) {
+TEST(StdMount, FailedMountsReportTheirErrors) {
   qxtest::game_folder_t game;
   qxtest::scoped_env_t xdg("XDG_DATA_HOME", game / "xdg");
   game.write("stage/x", "x");

@@ -66,7 +66,7 @@ TEST(ResDeps, WritesCrLfLinesAndReadsTheFirstWordBack) {
             }));
 }
 
-TEST(ResDeps, HostileFilesGiveTheDesignedResult) {
+TEST(ResDeps, HostileFilesReadAsFarAsTheyAreWellFormed) {
   const std::string long_path = "/" + std::string(200000, 'p');
   struct case_t {
     std::string bytes;
