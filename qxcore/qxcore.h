@@ -61,8 +61,10 @@
 #include "qxcore/fs/native_device.h"
 #include "qxcore/fs/stdio_file.h"
 #include "qxcore/fs/stdio_helpers.h"
+#include "qxcore/fs/std_mount.h"
 #include "qxcore/fs/text_files.h"
 #include "qxcore/fs/ufs_device.h"
+#include "qxcore/fs/user_dirs.h"
 #include "qxcore/fs/zipfs_device.h"
 #include "qxcore/fs/zipfs_file.h"
 #include "qxcore/fs/zipfs_tree.h"
@@ -78,6 +80,11 @@
 #include "qxcore/units/unit_resource_tie.h"
 #include "qxcore/units/unit_structs.h"
 #include "qxcore/units/unit_system.h"
+
+// Resources: dependency files, the substance table, the converting device
+#include "qxcore/resources/cvfs_device.h"
+#include "qxcore/resources/res_deps.h"
+#include "qxcore/resources/substances.h"
 
 // Platform services: plug-ins, child processes, checksums, random numbers,
 // timers, CPU dispatch

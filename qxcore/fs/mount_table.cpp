@@ -8,6 +8,11 @@
 
 namespace quarn {
 
+// The converting device belongs to the resources, which build on the file
+// system; it is made there (resources/cvfs_device.cpp).
+ufs_device_t* make_cvfs_device(fs_type_t type, const string& root, const string& prefix, bool read_only,
+                               int priority);
+
 namespace {
 
 constinit fs_mount_table_t the_mount_table;
@@ -26,9 +31,11 @@ ufs_device_t* make_device(fs_device_type_t kind, const string& root, const strin
       return new ufs_dir_device_t(FS_TYPE_VIRTUAL, root, prefix, read_only, priority);
     case FS_DEVICE_LISTING:
       return new ufs_list_device_t(FS_TYPE_VIRTUAL, root, prefix, read_only, priority);
+    case FS_DEVICE_CONVERTING:
+      return make_cvfs_device(FS_TYPE_VIRTUAL, root, prefix, read_only, priority);
     case FS_DEVICE_ARCHIVE:
       return new zipfs_device_t(FS_TYPE_VIRTUAL, root, prefix, read_only, priority);
-    default:  // the converting device is not part of this build
+    default:
       return nullptr;
   }
 }

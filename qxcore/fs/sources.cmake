@@ -12,8 +12,10 @@ target_sources(qxcore PRIVATE
   fs/native_device.cpp
   fs/stdio_file.cpp
   fs/stdio_helpers.cpp
+  fs/std_mount.cpp
   fs/text_files.cpp
   fs/ufs_device.cpp
+  fs/user_dirs.cpp
   fs/zipfs_device.cpp
   fs/zipfs_file.cpp
   fs/zipfs_tree.cpp)

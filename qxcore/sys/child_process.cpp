@@ -16,6 +16,7 @@
 
 #include "qxcore/core/host_memory.h"
 #include "qxcore/core/messages.h"
+#include "qxcore/sys/spawn_wait.h"
 
 namespace quarn {
 
@@ -137,7 +138,8 @@ class argument_block_t {
 };
 
 // Starts argv[0] (looked up in PATH unless it holds a "/") with its output on
-// the two write ends and /dev/null as input. Signals start at their defaults
+// the two write ends (or on the host's own streams where a descriptor is
+// negative) and /dev/null as input. Signals start at their defaults
 // and unblocked, whatever the host ignores or blocks, and the child keeps no
 // descriptor of the host beyond its three standard ones.
 bool spawn(char* const* argv, int out_fd, int err_fd, pid_t* pid) {
@@ -153,8 +155,8 @@ bool spawn(char* const* argv, int out_fd, int err_fd, pid_t* pid) {
   sigfillset(&all_signals);
   bool ready =
       ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
-      ::posix_spawn_file_actions_adddup2(&actions, out_fd, 1) == 0 &&
-      ::posix_spawn_file_actions_adddup2(&actions, err_fd, 2) == 0 &&
+      (out_fd < 0 || ::posix_spawn_file_actions_adddup2(&actions, out_fd, 1) == 0) &&
+      (err_fd < 0 || ::posix_spawn_file_actions_adddup2(&actions, err_fd, 2) == 0) &&
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 34)
       ::posix_spawn_file_actions_addclosefrom_np(&actions, 3) == 0 &&
 #endif
@@ -258,6 +260,13 @@ void release_pipe(run_process_pipe_t** pipe) {
 }
 
 }  // namespace
+
+int v_spawn_wait(const char* const* argv) {
+  pid_t pid = -1;
+  if (argv == nullptr || argv[0] == nullptr || !spawn(const_cast<char* const*>(argv), -1, -1, &pid))
+    return -1;
+  return wait_for(pid);
+}
 
 run_process_t::run_process_t() = default;
 

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     demo::tour_collections();
     demo::tour_fs();
     demo::tour_units();
+    demo::tour_resources();
     demo::tour_plugins();
     demo::tour_math();
     demo::tour_images();

@@ -11,6 +11,7 @@ void tour_paths();
 void tour_collections();
 void tour_fs();
 void tour_units();
+void tour_resources();
 void tour_plugins();
 void tour_math();
 void tour_images();
