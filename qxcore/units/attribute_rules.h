@@ -150,6 +150,18 @@ bool insert_element(array_t<S>& array, unsigned int at, const S& value) {
   return true;
 }
 
+// `out` becomes a copy of the array at `at`; false when it cannot grow.
+template <class T>
+bool copy_array(const void* at, array_t<T>* out) {
+  const auto& array = *static_cast<const array_t<T>*>(at);
+  if (out == &array) return true;
+  out->clear();
+  if (out->capacity() < array.size()) out->reserve(array.size());
+  for (unsigned int i = 0; i < array.size(); ++i)
+    if (!out->push_back(array.data()[i])) return false;
+  return true;
+}
+
 // Where append_value (after index; END: at the end) and prepend_value
 // (before index) insert into an array of `size`; false for a refused index.
 inline bool append_position(unsigned int index, unsigned int size, unsigned int* at) {

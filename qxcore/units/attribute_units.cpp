@@ -87,13 +87,7 @@ bool unit_base_t::get_value(const unit_attribute_t* a, unit_array_t* out) const 
   if (!admits(this, a) || !serves(POINTER_TYPES, a->type, true)) return false;
   if (a->type == UAT_RESOURCE_TIE_ARRAY)
     return current_tie() && current_tie()->get_array_copy(this, a, out);
-  const auto& array = *static_cast<const unit_array_t*>(_attribute_address(a));
-  if (out == &array) return true;
-  out->clear();
-  if (out->capacity() < array.size()) out->reserve(array.size());
-  for (unsigned int i = 0; i < array.size(); ++i)
-    if (!out->push_back(array.data()[i])) return false;
-  return true;
+  return copy_array(_attribute_address(a), out);
 }
 
 bool unit_base_t::remove_value(const unit_attribute_t* a, unsigned int index) {

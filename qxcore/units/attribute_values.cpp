@@ -61,17 +61,6 @@ bool insert_value(void* at, unit_attr_type_t scalar, unsigned int index, const T
   });
 }
 
-template <class T>
-bool copy_array(const void* at, array_t<T>* out) {
-  const auto& array = *static_cast<const array_t<T>*>(at);
-  if (out == &array) return true;
-  out->clear();
-  if (out->capacity() < array.size()) out->reserve(array.size());
-  for (unsigned int i = 0; i < array.size(); ++i)
-    if (!out->push_back(array.data()[i])) return false;
-  return true;
-}
-
 }  // namespace
 
 #define QX_UNIT_VALUE_FAMILY_BODY(T)                                                          \
