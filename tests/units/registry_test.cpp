@@ -101,9 +101,17 @@ TEST_F(units_test, attribute_lookup_walks_the_parents_and_derived_names_hide) {
   EXPECT_EQ(reinterpret_cast<char*>(p) +
                 unit_system_t::get_attribute_descriptor(&plain_t::unit_descriptor, "friends")->offset,
             reinterpret_cast<char*>(&p->friends));
-  // The 52 value types, each once, in the designed order.
-  for (unsigned int t = 1; t <= UAT_LAST; ++t)
-    EXPECT_EQ(all_types_t::attributes[t - 1].type, t);
+  // The helpers write what a hand writes: the 52 value types in order.
+  for (unsigned int t = 1; t <= UAT_LAST + 1; ++t) {
+    const unit_attribute_t& made = all_types_t::attributes[t - 1];
+    const unit_attribute_t& hand = all_types_by_hand[t - 1];
+    EXPECT_EQ(made.type, t % (UAT_LAST + 1));
+    EXPECT_EQ(made.owner, hand.owner);
+    EXPECT_EQ(made.offset, hand.offset) << hand.name.c_str();
+    EXPECT_EQ(made.type, hand.type);
+    EXPECT_EQ(made.domain, hand.domain) << hand.name.c_str();
+    EXPECT_EQ(made.name, hand.name);
+  }
 }
 
 TEST_F(units_test, type_classification_and_unknown_types) {

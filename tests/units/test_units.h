@@ -98,6 +98,9 @@ extern const unit_attr_t<UAT_S32> minus_five_to_five;
 extern const unit_attr_t<UAT_U32> ten_to_twenty;
 extern const unit_attr_t<UAT_OWNED_UNIT> required_body;   // a body_t, never null
 
+// all_types_t's attribute table written out by hand, field by field.
+extern const unit_attribute_t all_types_by_hand[];
+
 // Every attribute of all_types_t, found by name.
 const unit_attribute_t* attr(const char* name);
 
