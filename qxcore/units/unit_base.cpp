@@ -3,6 +3,7 @@
 #include "qxcore/core/assertions.h"
 #include "qxcore/core/host_memory.h"
 #include "qxcore/units/unit_bank.h"
+#include "qxcore/units/unit_garbage.h"
 #include "qxcore/units/unit_name.h"
 #include "qxcore/units/unit_system.h"
 
@@ -22,8 +23,18 @@ unit_base_t::unit_base_t(unit_system_t* system)
 
 unit_base_t::~unit_base_t() = default;
 
-void* unit_base_t::operator new(std::size_t size) noexcept { return host_alloc(size); }
-void unit_base_t::operator delete(void* p) noexcept { host_free(p); }
+void* unit_base_t::operator new(std::size_t size) noexcept {
+  if (!unit_garbage_make_room()) return nullptr;
+  void* p = host_alloc(size);
+  if (p == nullptr) unit_garbage_forget_one();
+  return p;
+}
+
+void unit_base_t::operator delete(void* p) noexcept {
+  if (p == nullptr) return;
+  host_free(p);
+  unit_garbage_forget_one();
+}
 
 unit_base_t* unit_base_t::create_instance(unit_system_t* system) {
   return new unit_base_t(system);

@@ -155,6 +155,7 @@ bool unit_name_registry_open() {
 }
 
 void unit_name_registry_close() {
+  if (registry == nullptr) return;
   host_delete(registry);
   registry = nullptr;
 }

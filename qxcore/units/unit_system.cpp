@@ -5,6 +5,7 @@
 #include "qxcore/core/host_memory.h"
 #include "qxcore/core/messages.h"
 #include "qxcore/units/unit.h"
+#include "qxcore/units/unit_garbage.h"
 #include "qxcore/units/unit_name_registry.h"
 
 namespace quarn {
@@ -18,6 +19,16 @@ constinit unit_system_t* systems[UF_UNIT_SYTEMS_COUNT] = {};
 constinit unsigned int occupied = 0;  // bit i: slot i in use
 constinit unsigned int default_index = NO_DEFAULT;
 constinit array_dyn_t<unit_base_t*>* garbage = nullptr;
+
+// Units alive in memory: the garbage list keeps room for each of them, so
+// queueing a unit never needs memory and an unreferenced unit is never lost.
+constinit unsigned int units_in_memory = 0;
+
+bool garbage_room_for(unsigned int units) {
+  if (garbage == nullptr || garbage->capacity() >= units) return true;
+  garbage->reserve(units);
+  return garbage->capacity() >= units;
+}
 
 unsigned int lowest_free_slot() {
   unsigned int i = 0;
@@ -35,13 +46,28 @@ unit_system_t::unit_system_t(unit_bank_t& bank) : bank_(&bank), index_(lowest_fr
     index_ = NO_INDEX;
     return;
   }
+  if (garbage == nullptr) {
+    garbage = host_new<array_dyn_t<unit_base_t*>>();
+    if (garbage == nullptr || !unit_name_registry_open() || !garbage_room_for(units_in_memory)) {
+      error("[unit] Not enough memory to set up the unit system.");
+      host_delete(garbage);
+      garbage = nullptr;
+      unit_name_registry_close();
+      index_ = NO_INDEX;
+      return;
+    }
+  }
   occupied |= 1u << index_;
   systems[index_] = this;
-  if (garbage == nullptr) {
-    unit_name_registry_open();
-    garbage = host_new<array_dyn_t<unit_base_t*>>();
-  }
 }
+
+bool unit_garbage_make_room() {
+  if (!garbage_room_for(units_in_memory + 1)) return false;
+  ++units_in_memory;
+  return true;
+}
+
+void unit_garbage_forget_one() { --units_in_memory; }
 
 unit_system_t::~unit_system_t() {
   if (index_ == NO_INDEX) return;
@@ -120,6 +146,7 @@ unit_t* unit_system_t::find_unit(const string& name) { return unit_name_t::find_
 
 void unit_system_t::add_to_garbage(unit_base_t* unit) {
   if (garbage == nullptr || (unit->flags_ & unit_base_t::FLAG_QUEUED) != 0) return;
+  // Room was kept when the unit was made, so this never allocates.
   if (garbage->push_back(unit)) unit->flags_ |= unit_base_t::FLAG_QUEUED;
 }
 

@@ -23,6 +23,7 @@ struct ledger_t {
   allocation_stats_t stats;
   std::vector<std::size_t (*)()> retained_counters;
   long allowed = -1;  // -1: no refusals
+  bool refuse_once = false;  // after the refusal, allow everything again
 };
 
 ledger_t& ledger() {
@@ -34,6 +35,7 @@ void* take(unsigned int size, bool scalar) {
   ledger_t& l = ledger();
   if (l.allowed == 0) {
     ++l.stats.refused;
+    if (l.refuse_once) l.allowed = -1;
     return nullptr;
   }
   if (l.allowed > 0) --l.allowed;
@@ -98,10 +100,14 @@ std::size_t retained_blocks() {
   return total;
 }
 
-allocation_failure_scope_t::allocation_failure_scope_t(std::size_t allowed) {
+allocation_failure_scope_t::allocation_failure_scope_t(std::size_t allowed, bool only_the_next) {
   ledger().allowed = static_cast<long>(allowed);
+  ledger().refuse_once = only_the_next;
 }
 
-allocation_failure_scope_t::~allocation_failure_scope_t() { ledger().allowed = -1; }
+allocation_failure_scope_t::~allocation_failure_scope_t() {
+  ledger().allowed = -1;
+  ledger().refuse_once = false;
+}
 
 }  // namespace qxtest

@@ -40,10 +40,11 @@ void install_counting_hooks(unsigned int cpu_flags = 0x40000002);
 void add_retained_counter(std::size_t (*count_blocks)());
 std::size_t retained_blocks();
 
-// While alive, lets `allowed` more allocations succeed and refuses the rest.
+// While alive, lets `allowed` more allocations succeed and refuses the rest
+// (only the next one, with only_the_next).
 class allocation_failure_scope_t {
  public:
-  explicit allocation_failure_scope_t(std::size_t allowed);
+  explicit allocation_failure_scope_t(std::size_t allowed, bool only_the_next = false);
   ~allocation_failure_scope_t();
   allocation_failure_scope_t(const allocation_failure_scope_t&) = delete;
   allocation_failure_scope_t& operator=(const allocation_failure_scope_t&) = delete;

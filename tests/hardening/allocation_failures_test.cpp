@@ -1,0 +1,126 @@
+// Every allocation of each family of entry points refused in turn: the call
+// reports and fails (or copes), leaves nothing behind, and works again once
+// memory is there.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "qxcore/qxcore.h"
+#include "tests/fs/fs_helpers.h"
+#include "tests/support/failure_injection.h"
+#include "tests/support/temp_dir.h"
+#include "tools/archive_writer/stored_zip.h"
+
+namespace qxtest {
+namespace {
+
+using namespace quarn;
+
+// Each run starts the library and shuts it down again: a service left out
+// for want of memory is missing only until the next start.
+TEST(AllocationFailures, LibraryStartUp) {
+  refuse_each_allocation([] {
+    qxcore_shutdown();
+    install_counting_hooks();
+    bool ok = unit_resource_tie_t::get_instance() != nullptr && profiler_tree() != nullptr;
+    qxcore_shutdown();
+    return ok;
+  });
+  install_counting_hooks();
+}
+
+TEST(AllocationFailures, DirectoryAndArchiveMountsReadsAndMergedListings) {
+  temp_dir_t dir;
+  dir.write("data/a.txt", "alpha");
+  dir.write("data/sub/b.txt", "beta");
+  dir.write("pack.qpk", qxtools::build_zip({{"a.txt", "patched"}, {"sub/c.txt", "gamma"}}));
+  refuse_each_allocation([&] {
+    mounts_t mounts;
+    if (!mounts.add(FS_DEVICE_DIRECTORY, dir / "data", 100) ||
+        !mounts.add(FS_DEVICE_ARCHIVE, dir / "pack.qpk", 200))
+      return false;
+    bool ok = read_all("/a.txt") == "patched" && read_all("/sub/b.txt") == "beta";
+    std::unique_ptr<list_t<fs_direntry_t>> merged(fs_read_dir(s("/sub"), true, FS_TYPE_VIRTUAL));
+    return ok && merged != nullptr && merged->size() == 2;
+  });
+}
+
+TEST(AllocationFailures, ContainersGrow) {
+  refuse_each_allocation([] {
+    array_dyn_t<unit_string_t> strings;
+    vptrhash_t table;
+    chunk_space_t space;
+    bool ok = true;
+    char key[16];
+    for (int i = 0; i < 40; ++i) {
+      std::snprintf(key, sizeof key, "key%d", i);
+      ok = strings.push_back(unit_string_t(key)) && ok;
+      table.put(key, static_cast<unsigned int>(std::strlen(key)), &table);
+      ok = space.insert(key, 8) != nullptr && ok;
+    }
+    return ok && table.size() == 40 && strings[39] == "key39";
+  });
+}
+
+TEST(AllocationFailures, PngWritingAndChildProcesses) {
+  temp_dir_t dir;
+  refuse_each_allocation([&] {
+    unsigned char pixels[4 * 4 * 4] = {};
+    hbmp_t image{4, 4, 0, 1, HBMP_RGBA, pixels};
+    std::unique_ptr<file_t> file(fs_create(s(dir / "out.png"), FS_TYPE_NATIVE));
+    return file != nullptr && png_simple_save(file.get(), &image);
+  });
+  refuse_each_allocation([] {
+    run_process_t echo;
+    return echo.set_command("echo") && echo.add_parameter("hi") && echo.run() &&
+           echo.get_stdout() == "hi\n";
+  });
+}
+
+TEST(AllocationFailures, SpatialHash) {
+  refuse_each_allocation([] {
+    spatialhash_t hash(1.0f, 4.0f, 2, 1.0f);
+    int objects[20];
+    bool ok = true;
+    for (int i = 0; i < 20; ++i)
+      ok = hash.insert({float(i), 0, 0}, {float(i) + 0.5f, 1, 1}, &objects[i]) && ok;
+    return ok;
+  });
+}
+
+// The profiler keeps its call tree until it stops: the test restarts the
+// library to give the tree back.
+TEST(AllocationFailures, Profiler) {
+  refuse_each_allocation([] {
+    {
+      profiler_sample_t frame("frame");
+      profiler_sample_t inner("inner", "zone");
+    }
+    profiler_advance_frame();
+    return true;
+  });
+  qxcore_shutdown();
+  install_counting_hooks();
+}
+
+TEST(AllocationFailures, UnitsNamesClonesAndGarbage) {
+  refuse_each_allocation([] {
+    unit_bank_t bank;
+    unit_system_t system(bank);
+    bool ok = true;
+    {
+      owner_ptr_t<unit_t> a = static_cast<unit_t*>(system.create_unit("unit"));
+      owner_ptr_t<unit_t> b = static_cast<unit_t*>(system.create_unit("unit"));
+      ok = a != nullptr && b != nullptr && a->set_name("level.door") && b->set_name("level.hinge.pin");
+      if (ok) {
+        owner_ptr_t<unit_base_t> copy = a->clone();
+        ok = copy != nullptr && unit_system_t::find_unit("level.hinge.pin") == b.get();
+      }
+    }
+    unit_system_t::clean_garbage();
+    return ok;
+  });
+}
+
+}  // namespace
+}  // namespace qxtest
