@@ -139,16 +139,20 @@ ufs_device_t* fs_mount_table_t::mount(fs_device_type_t kind, const string& root,
   if (mounts_ == nullptr) mounts_ = new list_t<ufs_device_t*>;
   if (mounts_ == nullptr) return nullptr;
   ufs_device_t* device = make_device(kind, root, prefix, read_only, priority);
-  if (device == nullptr) return nullptr;
-  // Kept sorted by descending priority: the new device goes before the
-  // first one of lower priority.
-  auto position = mounts_->begin();
-  while (position != mounts_->end() && (*position)->priority() >= priority) ++position;
-  if (mounts_->insert(position, device) == mounts_->end()) {
+  if (device != nullptr) {
+    // Kept sorted by descending priority: the new device goes before the
+    // first one of lower priority.
+    auto position = mounts_->begin();
+    while (position != mounts_->end() && (*position)->priority() >= priority) ++position;
+    if (mounts_->insert(position, device) != mounts_->end()) return device;
     delete device;
-    return nullptr;
   }
-  return device;
+  // A failed first mount leaves no empty list behind: no unmount would free it.
+  if (mounts_->empty()) {
+    delete mounts_;
+    mounts_ = nullptr;
+  }
+  return nullptr;
 }
 
 void fs_mount_table_t::unmount(ufs_device_t* device) {

@@ -8,6 +8,7 @@
 #include "qxcore/qxcore.h"
 #include "tests/fs/fs_helpers.h"
 #include "tests/support/failure_injection.h"
+#include "tests/support/game_folder.h"
 #include "tests/support/temp_dir.h"
 #include "tools/archive_writer/stored_zip.h"
 
@@ -42,6 +43,40 @@ TEST(AllocationFailures, DirectoryAndArchiveMountsReadsAndMergedListings) {
     bool ok = read_all("/a.txt") == "patched" && read_all("/sub/b.txt") == "beta";
     std::unique_ptr<list_t<fs_direntry_t>> merged(fs_read_dir(s("/sub"), true, FS_TYPE_VIRTUAL));
     return ok && merged != nullptr && merged->size() == 2;
+  });
+}
+
+TEST(AllocationFailures, GameFolderDependenciesAndSubstances) {
+  game_folder_t game;
+  game.write("base/src/a.tga", "source");
+  game.write("base/def/substances.txt", "0: default\r\n1: metal\r\n2: wood\r\n");
+  refuse_each_allocation([] {
+    std_mount_t mounts;
+    mounts.mount_directories(STD_MOUNT_WRITABLE_RESOURCES);
+    res_deps_t deps, back;
+    deps.add_primary_source(s("/src/a.tga"));
+    bool ok = deps.write(s("/def/a.dat")) && back.read(s("/def/a.dat")) && back.size() == 1;
+    set_substance_file(s("/def/substances.txt"));
+    substance_db_request();
+    ok = ok && substance_name2idx(s("wood")) == 2;
+    substance_db_release();
+    res_deps_t::remove_file(s("/def/a.dat"));
+    mounts.unmount_directories();
+    return ok;
+  });
+}
+
+TEST(AllocationFailures, CommandLineFormattingAndTextFiles) {
+  temp_dir_t dir;
+  dir.write("lines.txt", "first\nsecond\r\nthird");
+  refuse_each_allocation([&] {
+    const char* argv[] = {"game", "-mod", "racing", "-homeless"};
+    cdl_init(4, argv);
+    string_dyn_t<> text;
+    bool ok = cdl_argc() == 4 && text.printf("%s/%05d", cdl_argv(2), 42) && text == "racing/00042";
+    std::unique_ptr<file_t> file(fs_open(s(dir / "lines.txt"), FS_TYPE_NATIVE));
+    std::unique_ptr<text_lines_t> lines(file ? fs_read_text_file(*file) : nullptr);
+    return ok && lines != nullptr && lines->size() == 3;
   });
 }
 
