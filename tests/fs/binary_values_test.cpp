@@ -14,6 +14,7 @@
 #include "qxcore/fs/fs.h"
 #include "qxcore/strings/string_fixed.h"
 #include "tests/fs/fs_helpers.h"
+#include "tests/support/counting_hooks.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -205,10 +206,13 @@ TEST(BinaryValues, StringTransfersOneBytePerCallAndTheirFailures) {
     EXPECT_EQ(fixed.read(in_fixed), c.fixed_ok);
     EXPECT_EQ(fixed, c.fixed);
   }
-  budget_file_t in(abc);
-  string_dyn_t<> text;
+  budget_file_t in(abc), refused(abc);
+  string_dyn_t<> text, empty;
   ASSERT_TRUE(text.read(in));
   EXPECT_EQ(in.calls, std::vector<unsigned int>({8, 1, 1, 1}));
+  qxtest::allocation_failure_scope_t no_heap(0);  // the buffer cannot grow
+  EXPECT_FALSE(empty.read(refused));
+  EXPECT_EQ(refused.calls.size(), 1u);
 }
 
 }  // namespace
