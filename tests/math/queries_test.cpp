@@ -322,16 +322,7 @@ TEST(Queries, SideTests) {
     int side, box_side;
   } cases[] = {
       {"on the plane", {5, 1, 5}, true, true, true, false, true, true, 0, -1},
-      {"above, box reaching down to the plane",
-       {0, 3, 0},
-       false,
-       true,
-       true,
-       true,
-       false,
-       true,
-       1,
-       0},
+      {"above, box reaching down", {0, 3, 0}, false, true, true, true, false, true, 1, 0},
       {"far above", {0, 10, 0}, false, true, false, true, false, false, 1, 1},
       {"below", {0, -4, 0}, true, false, true, false, false, false, -1, -1},
   };
