@@ -47,6 +47,7 @@
 #include "qxcore/collections/vptrlist.h"
 
 // Virtual file system: files, devices, the mount table, archives, streams
+#include "qxcore/fs/binary_values.h"
 #include "qxcore/fs/cfile.h"
 #include "qxcore/fs/directory_devices.h"
 #include "qxcore/fs/file.h"

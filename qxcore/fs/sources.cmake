@@ -1,4 +1,5 @@
 target_sources(qxcore PRIVATE
+  fs/binary_values.cpp
   fs/cfile.cpp
   fs/directory_devices.cpp
   fs/file.cpp

@@ -13,6 +13,8 @@
 
 namespace quarn {
 
+class file_t;
+
 class QX_API string {
  public:
   static const char* const NUL_CHAR;  // the empty text; also "owns no buffer"
@@ -36,6 +38,11 @@ class QX_API string {
   // Index of the last character at or after `start` that belongs to `set`,
   // or 0xFFFFFFFF when there is none.
   unsigned int find_last_of(const string& set, unsigned int start = 0) const;
+
+  // An 8-byte little-endian length, then the bytes without the terminator;
+  // false at the first failed write. Defined with the file system
+  // (fs/binary_values.cpp), where file_t lives.
+  bool write(file_t& file) const;
 
  protected:
   // For derived classes that manage the text themselves.

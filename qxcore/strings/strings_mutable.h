@@ -16,6 +16,8 @@
 
 namespace quarn {
 
+class file_t;
+
 class QX_API mstring_t : public string {
  public:
   static constexpr unsigned int TO_END = 0xFFFFFFFFu;  // `count`: up to the source's end
@@ -47,6 +49,11 @@ class QX_API mstring_t : public string {
   }
   char* data() { return const_cast<char*>(text_); }
   void clear();  // empties the text, keeps the buffer
+
+  // Replaces the text with one written by string::write. False when the
+  // length cannot be read, the buffer cannot hold it, or a byte is missing
+  // (what was read is kept, terminated). Defined in fs/binary_values.cpp.
+  bool read(file_t& file);
 
   mstring_t& operator=(const string& src) {
     copy(src);

@@ -120,6 +120,22 @@ inline dmat quat_rotation_reference(const d4& q) {
   return rodrigues_matrix({q[1] / vlen, q[2] / vlen, q[3] / vlen}, angle);
 }
 
+constexpr dmat DIDENTITY{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// Yaw, pitch and roll in degrees: Ry(yaw)·Rx(pitch)·Rz(roll), roll acting first.
+inline dmat euler_reference(const vec3& ypr) {
+  const double r = PI / 180;
+  return dmul(rodrigues_matrix({0, 1, 0}, ypr.y * r),
+              dmul(rodrigues_matrix({1, 0, 0}, ypr.x * r), rodrigues_matrix({0, 0, 1}, ypr.z * r)));
+}
+inline dmat dtranspose(const dmat& m) {
+  dmat t;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) t[4 * r + c] = m[4 * c + r];
+  return t;
+}
+inline bool is_transpose(const mat4& a, const mat4& b) { return to_d(a) == dtranspose(to_d(b)); }
+
 // Largest |a_i − b_i| over n elements.
 template <class A, class B>
 double max_diff(const A& a, const B& b, int n) {

@@ -85,57 +85,23 @@ double inf_norm(const dmat& m) {
   return v;
 }
 
+// Rotations and mirrors are checked against references below; these have
+// entries one can write down.
 TEST(MatrixBuilders, ElementaryMatricesHaveTheirEntries) {
-  struct {
-    const char* name;
-    void (*build)(mat4*);
-    std::array<float, 16> expected;
-  } cases[] = {
-      {"identity",
-       [](mat4* m) { quarn::matrix_set_identity(m); },
-       {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
-      {"translate",
-       [](mat4* m) {
-         quarn::matrix_set_translate(m, {1, -2, 3});
-       },
-       {1, 0, 0, 1, 0, 1, 0, -2, 0, 0, 1, 3, 0, 0, 0, 1}},
-      {"translate_inv",
-       [](mat4* m) {
-         quarn::matrix_set_translate_inv(m, {1, -2, 3});
-       },
-       {1, 0, 0, -1, 0, 1, 0, 2, 0, 0, 1, -3, 0, 0, 0, 1}},
-      {"scale",
-       [](mat4* m) {
-         quarn::matrix_set_scale(m, {2, 3, -4});
-       },
-       {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, -4, 0, 0, 0, 0, 1}},
-      {"const_scale",
-       [](mat4* m) { quarn::matrix_set_const_scale(m, 0.5f); },
-       {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1}},
-      // 90° about Y maps X to −Z and Z to X (right-handed).
-      {"rotate yaw 90",
-       [](mat4* m) {
-         quarn::matrix_set_rotate(m, {0, 90, 0});
-       },
-       {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 0, 1}},
-      {"rotate_inv yaw 90",
-       [](mat4* m) {
-         quarn::matrix_set_rotate_inv(m, {0, 90, 0});
-       },
-       {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}},
-      // Mirror through the plane y = 2 (normal (0,1,0), d = −2): y ↦ 4 − y.
-      {"mirror",
-       [](mat4* m) {
-         quarn::matrix_set_mirror(m, {0, 1, 0, -2});
-       },
-       {1, 0, 0, 0, 0, -1, 0, 4, 0, 0, 1, 0, 0, 0, 0, 1}},
-  };
-  for (const auto& c : cases) {
-    mat4 m;
-    for (float& e : m.m) e = 99.0f;  // every entry must be written
-    c.build(&m);
-    EXPECT_LE(max_diff(m.m, c.expected, 16), 4 * EPS) << c.name;
-  }
+  mat4 m[5];
+  for (mat4& x : m) std::fill_n(x.m, 16, 99.0f);  // every entry must be written
+  quarn::matrix_set_identity(&m[0]);
+  quarn::matrix_set_translate(&m[1], {1, -2, 3});
+  quarn::matrix_set_translate_inv(&m[2], {1, -2, 3});
+  quarn::matrix_set_scale(&m[3], {2, 3, -4});
+  quarn::matrix_set_const_scale(&m[4], 0.5f);
+  const std::array<float, 16> expected[] = {
+      {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1},
+      {1, 0, 0, 1, 0, 1, 0, -2, 0, 0, 1, 3, 0, 0, 0, 1},
+      {1, 0, 0, -1, 0, 1, 0, 2, 0, 0, 1, -3, 0, 0, 0, 1},
+      {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, -4, 0, 0, 0, 0, 1},
+      {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1}};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(max_diff(m[i].m, expected[i], 16), 0) << i;
 }
 
 TEST(MatrixBuilders, EulerRotationIsYawAfterPitchAfterRoll) {
@@ -145,16 +111,12 @@ TEST(MatrixBuilders, EulerRotationIsYawAfterPitchAfterRoll) {
     if (i % 4 == 1) ypr.x = 0;  // exercise the left-out factors
     if (i % 4 == 2) ypr.y = 0;
     if (i % 4 == 3) ypr.z = 0, ypr.x = 0;
-    const double r = PI / 180;
-    const dmat expected =
-        dmul(rodrigues_matrix({0, 1, 0}, ypr.y * r),
-             dmul(rodrigues_matrix({1, 0, 0}, ypr.x * r), rodrigues_matrix({0, 0, 1}, ypr.z * r)));
+    const dmat expected = euler_reference(ypr);
     mat4 m, inv;
     quarn::matrix_set_rotate(&m, ypr);
     quarn::matrix_set_rotate_inv(&inv, ypr);
     ASSERT_LE(max_diff(m.m, expected, 16), 16 * EPS) << ypr.x << " " << ypr.y << " " << ypr.z;
-    for (int r2 = 0; r2 < 4; ++r2)
-      for (int c = 0; c < 4; ++c) ASSERT_EQ(inv.m[4 * r2 + c], m.m[4 * c + r2]);
+    ASSERT_TRUE(is_transpose(inv, m));
     // The same rotation through its quaternion.
     quat_t q;
     q.set_ypr(ypr);
@@ -273,16 +235,6 @@ TEST(MatrixProducts, ProductIsFirstOperandThenSecond) {
     }
 }
 
-TEST(MatrixProducts, TranslationThenRotationMovesThePointFirst) {
-  mat4 t, r, tr;
-  quarn::matrix_set_translate(&t, {1, 0, 0});
-  quarn::matrix_set_rotate(&r, {0, 90, 0});  // X → −Z
-  quarn::mult_matrix_matrix(&tr, t, r);
-  // (0,0,0) → translate → (1,0,0) → rotate → (0,0,−1).
-  const d3 p = dpoint(to_d(tr), {0, 0, 0});
-  EXPECT_LE(max_diff(p, d3{0, 0, -1}, 3), 4 * EPS);
-}
-
 TEST(MatrixProducts, ModifiersApplyBeforeOrAfter) {
   std::mt19937 rng(22);
   for (int i = 0; i < 500; ++i) {
@@ -339,11 +291,7 @@ TEST(MatrixProducts, QuaternionProductsAndHelpers) {
     mat4 t = m, t2;
     quarn::matrix_transpose(&t);
     quarn::matrix_transpose2(&t2, &m);
-    for (int r = 0; r < 4; ++r)
-      for (int c = 0; c < 4; ++c) {
-        ASSERT_EQ(t.m[4 * r + c], m.m[4 * c + r]);
-        ASSERT_EQ(t2.m[4 * r + c], m.m[4 * c + r]);
-      }
+    ASSERT_TRUE(is_transpose(t, m) && is_transpose(t2, m));
     quarn::matrix_transpose2(&t2, &t2);  // even in place
     ASSERT_EQ(0, std::memcmp(t2.m, m.m, sizeof m.m));
   }
@@ -428,27 +376,6 @@ TEST(MatrixInverse, SingularMatricesGiveFalseAndTheAdjugate) {
     ASSERT_FALSE(quarn::matrix_get_inverse(&out, &m));
     const dmat adj = reference_adjugate(to_d(m));
     ASSERT_EQ(max_diff(out.m, adj, 16), 0.0);
-  }
-}
-
-TEST(MatrixInverse, AdjugateScalesToTheInverse) {
-  // On invertible integer matrices: inverse · det = reference adjugate.
-  std::mt19937 rng(33);
-  std::uniform_int_distribution<int> small(-3, 3);
-  int checked = 0;
-  while (checked < 300) {
-    mat4 m;
-    for (float& e : m.m) e = float(small(rng));
-    dmat ref;
-    if (!reference_inverse(to_d(m), &ref)) continue;
-    const dmat adj = reference_adjugate(to_d(m));
-    double det = 0;
-    for (int c = 0; c < 4; ++c) det += m.m[c] * adj[4 * c];
-    if (det == 0) continue;
-    mat4 inv;
-    ASSERT_TRUE(quarn::matrix_get_inverse(&inv, &m));
-    for (int k = 0; k < 16; ++k) ASSERT_NEAR(inv.m[k] * det, adj[k], 8 * EPS * max_abs(adj));
-    ++checked;
   }
 }
 

@@ -15,17 +15,15 @@ namespace {
 
 using namespace mtest;
 
-dmat euler_reference(const vec3& ypr) {
-  const double r = PI / 180;
-  return dmul(rodrigues_matrix({0, 1, 0}, ypr.y * r),
-              dmul(rodrigues_matrix({1, 0, 0}, ypr.x * r), rodrigues_matrix({0, 0, 1}, ypr.z * r)));
-}
-dmat transpose(const dmat& m) {
-  dmat t;
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) t[4 * r + c] = m[4 * c + r];
-  return t;
-}
+// Each rotation in its out-pointer form (by Euler angles or by quaternion)
+// and its value form.
+#define OUT_FORM(fn, angles)                            \
+  [](const vec3& v, const vec3& ypr, const quat_t& q) { \
+    vec3 o;                                             \
+    quarn::fn(&o, v, angles);                           \
+    return o;                                           \
+  }
+#define VALUE_FORM(fn) [](const vec3& v, const vec3&, const quat_t& q) { return quarn::fn(v, q); }
 
 TEST(Queries, VectorRotations) {
   using rotate_fn = vec3 (*)(const vec3&, const vec3&, const quat_t&);
@@ -34,74 +32,18 @@ TEST(Queries, VectorRotations) {
     rotate_fn f;
     bool euler, inverse;
   } fns[] = {
-      {"normal_rotate ypr",
-       [](const vec3& v, const vec3& a, const quat_t&) {
-         vec3 o;
-         quarn::normal_rotate(&o, v, a);
-         return o;
-       },
-       true, false},
-      {"point_rotate ypr",
-       [](const vec3& v, const vec3& a, const quat_t&) {
-         vec3 o;
-         quarn::point_rotate(&o, v, a);
-         return o;
-       },
-       true, false},
-      {"normal_rotate_inv ypr",
-       [](const vec3& v, const vec3& a, const quat_t&) {
-         vec3 o;
-         quarn::normal_rotate_inv(&o, v, a);
-         return o;
-       },
-       true, true},
-      {"point_rotate_inv ypr",
-       [](const vec3& v, const vec3& a, const quat_t&) {
-         vec3 o;
-         quarn::point_rotate_inv(&o, v, a);
-         return o;
-       },
-       true, true},
-      {"normal_rotate q",
-       [](const vec3& v, const vec3&, const quat_t& q) {
-         vec3 o;
-         quarn::normal_rotate(&o, v, q);
-         return o;
-       },
-       false, false},
-      {"point_rotate q",
-       [](const vec3& v, const vec3&, const quat_t& q) {
-         vec3 o;
-         quarn::point_rotate(&o, v, q);
-         return o;
-       },
-       false, false},
-      {"normal_rotate_inv q",
-       [](const vec3& v, const vec3&, const quat_t& q) {
-         vec3 o;
-         quarn::normal_rotate_inv(&o, v, q);
-         return o;
-       },
-       false, true},
-      {"point_rotate_inv q",
-       [](const vec3& v, const vec3&, const quat_t& q) {
-         vec3 o;
-         quarn::point_rotate_inv(&o, v, q);
-         return o;
-       },
-       false, true},
-      {"normal_rotate value",
-       [](const vec3& v, const vec3&, const quat_t& q) { return quarn::normal_rotate(v, q); },
-       false, false},
-      {"point_rotate value",
-       [](const vec3& v, const vec3&, const quat_t& q) { return quarn::point_rotate(v, q); }, false,
-       false},
-      {"normal_rotate_inv value",
-       [](const vec3& v, const vec3&, const quat_t& q) { return quarn::normal_rotate_inv(v, q); },
-       false, true},
-      {"point_rotate_inv value",
-       [](const vec3& v, const vec3&, const quat_t& q) { return quarn::point_rotate_inv(v, q); },
-       false, true},
+      {"normal_rotate ypr", OUT_FORM(normal_rotate, ypr), true, false},
+      {"point_rotate ypr", OUT_FORM(point_rotate, ypr), true, false},
+      {"normal_rotate_inv ypr", OUT_FORM(normal_rotate_inv, ypr), true, true},
+      {"point_rotate_inv ypr", OUT_FORM(point_rotate_inv, ypr), true, true},
+      {"normal_rotate q", OUT_FORM(normal_rotate, q), false, false},
+      {"point_rotate q", OUT_FORM(point_rotate, q), false, false},
+      {"normal_rotate_inv q", OUT_FORM(normal_rotate_inv, q), false, true},
+      {"point_rotate_inv q", OUT_FORM(point_rotate_inv, q), false, true},
+      {"normal_rotate value", VALUE_FORM(normal_rotate), false, false},
+      {"point_rotate value", VALUE_FORM(point_rotate), false, false},
+      {"normal_rotate_inv value", VALUE_FORM(normal_rotate_inv), false, true},
+      {"point_rotate_inv value", VALUE_FORM(point_rotate_inv), false, true},
   };
   std::mt19937 rng(101);
   for (int i = 0; i < 2000; ++i) {
@@ -109,7 +51,7 @@ TEST(Queries, VectorRotations) {
     const quat_t q = random_unit_quat(rng);
     for (const auto& f : fns) {
       dmat r = f.euler ? euler_reference(ypr) : quat_rotation_reference(to_d(q));
-      if (f.inverse) r = transpose(r);
+      if (f.inverse) r = dtranspose(r);
       ASSERT_LE(max_diff(f.f(v, ypr, q), ddir(r, to_d(v)), 3), 1e-5) << f.name;
     }
   }
@@ -380,16 +322,7 @@ TEST(Queries, SideTests) {
     int side, box_side;
   } cases[] = {
       {"on the plane", {5, 1, 5}, true, true, true, false, true, true, 0, -1},
-      {"above, box reaching down to the plane",
-       {0, 3, 0},
-       false,
-       true,
-       true,
-       true,
-       false,
-       true,
-       1,
-       0},
+      {"above, box reaching down", {0, 3, 0}, false, true, true, true, false, true, 1, 0},
       {"far above", {0, 10, 0}, false, true, false, true, false, false, 1, 1},
       {"below", {0, -4, 0}, true, false, true, false, false, false, -1, -1},
   };
