@@ -9,6 +9,7 @@
 //   std::memcmp(chunk_space_t::address(key), "abc", 3);   // until the next insert
 #pragma once
 
+#include "qxcore/collections/free_chunk_index.h"
 #include "qxcore/collections/vdatalist.h"
 
 namespace quarn {
@@ -16,6 +17,7 @@ namespace quarn {
 // The payload of a chunk descriptor.
 struct chunk_t {
   unsigned int size_and_flag;     // bytes, a multiple of 4; bit 0 set while free
+  unsigned int index_slot;        // a free chunk's place in the space's free-chunk index
   char* address;                  // where the bytes lie now
   vdatalist_node_t* chain_prev;   // links in the free chain or the used chain
   vdatalist_node_t* chain_next;
@@ -50,7 +52,9 @@ class QX_API chunk_space_t {
   }
   bool rebuild(unsigned long long new_size);
   vdatalist_node_t* allocate(unsigned int n);
+  vdatalist_node_t* first_fit(unsigned int n);
   void release(vdatalist_node_t* chunk);
+  void unlink_free(vdatalist_node_t* chunk);
   void release_pending();
 
   char* buffer_ = nullptr;
@@ -60,6 +64,8 @@ class QX_API chunk_space_t {
   vdatalist_node_t* free_first_ = nullptr;
   vdatalist_node_t* used_first_ = nullptr;  // newest allocation first
   vdatalist_t chunks_;
+  unsigned int free_count_ = 0;       // chunks in the free chain
+  free_chunk_index_t free_index_;     // the free chain searchable by size, once it is long
 };
 
 }  // namespace quarn

@@ -1,6 +1,7 @@
 target_sources(qxcore PRIVATE
   collections/bmem_manager.cpp
   collections/chunk_space.cpp
+  collections/free_chunk_index.cpp
   collections/process_pools.cpp
   collections/vdatahash.cpp
   collections/vdatalist.cpp
