@@ -6,5 +6,6 @@ target_sources(qxcore PRIVATE
   collections/vdatahash.cpp
   collections/vdatalist.cpp
   collections/vhash_base.cpp
+  collections/vhash_index.cpp
   collections/vptrhash.cpp
   collections/vptrlist.cpp)

@@ -2,7 +2,9 @@
 // vdatahash_t share: a bucket array sized from a table of primes, the entries
 // (one list in which each bucket's entries lie together, its head first) and
 // a chunk_space_t holding every key's bytes. A table grows when one bucket's
-// run of entries reaches four, up to 65537 buckets.
+// run of entries reaches four (and holds keys of different hash values, so
+// that growing can spread it), up to 65537 buckets. Lookups past a few
+// entries go through a side index on a strong hash of the key.
 //
 // Enumerate a table by walking entries() with entry2key and the derived
 // table's entry2ptr / entry2data.
@@ -10,6 +12,7 @@
 
 #include "qxcore/collections/chunk_space.h"
 #include "qxcore/collections/vdatalist.h"
+#include "qxcore/collections/vhash_index.h"
 
 namespace quarn {
 
@@ -54,18 +57,22 @@ class QX_API vhash_base_t {
     return static_cast<vhash_entry_t*>(const_cast<void*>(entry->data()));
   }
   vdatalist_node_t* find_entry(const void* key, unsigned int length) const;
+  // The same, also giving the key's index hash for a following insert_entry.
+  vdatalist_node_t* find_entry(const void* key, unsigned int length, unsigned int* key_hash) const;
   // A new entry holding a copy of the key and no payload yet; null when
-  // memory runs out (the chunk space reports it).
-  vdatalist_node_t* insert_entry(const void* key, unsigned int length);
+  // memory runs out (the chunk space reports it). The key must be absent.
+  vdatalist_node_t* insert_entry(const void* key, unsigned int length, unsigned int key_hash);
   void remove_entry(vdatalist_node_t* entry);
 
  private:
+  bool growing_spreads(unsigned int key_hash, vdatalist_node_t* const* run) const;
   void grow();
 
   vdatalist_t entries_;
   int size_index_ = -1;  // -1 while no bucket array exists
   chunk_space_t keys_;
   vdatalist_node_t** buckets_ = nullptr;
+  vhash_index_t index_;  // key -> entry, once the table holds more than a few entries
 };
 
 }  // namespace quarn
