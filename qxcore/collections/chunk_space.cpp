@@ -243,6 +243,23 @@ bool chunk_space_t::remove(vdatalist_node_t* chunk) {
   return true;
 }
 
+void chunk_space_t::remove_all() {
+  if (chunks_.empty()) return;
+  chunks_.remove_all();
+  used_first_ = free_first_ = nullptr;
+  free_count_ = 0;
+  free_index_.reset();
+  vdatalist_node_t* whole = chunks_.append();
+  if (whole == nullptr) return;  // the pool had the descriptors a moment ago; cannot happen
+  chunk_t* c = chunk_of(whole);
+  c->size_and_flag = size_ | FREE_FLAG;
+  c->address = buffer_;
+  chain_push_front(&free_first_, whole);
+  free_index_.push_front(whole);
+  free_count_ = 1;
+  free_bytes_ = size_;
+}
+
 bool chunk_space_t::compact() {
   bool rebuilt = rebuild(size_ - free_bytes_);
   release_pending();

@@ -47,6 +47,11 @@ class QX_API chunk_space_t {
   const vdatalist_t& chunks() const { return chunks_; }  // every chunk, in address order
 
  private:
+  friend class vhash_base_t;  // drops all its keys at once
+  // Frees every chunk at once: the state removing each would leave, one
+  // free chunk over the whole area.
+  void remove_all();
+
   static chunk_t* payload(const vdatalist_node_t* chunk) {
     return static_cast<chunk_t*>(const_cast<void*>(chunk->data()));
   }

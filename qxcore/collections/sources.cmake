@@ -7,5 +7,6 @@ target_sources(qxcore PRIVATE
   collections/vdatalist.cpp
   collections/vhash_base.cpp
   collections/vhash_index.cpp
+  collections/vhash_value_counts.cpp
   collections/vptrhash.cpp
   collections/vptrlist.cpp)

@@ -12,6 +12,7 @@ namespace {
 // A bucket this crowded makes the table grow.
 constexpr unsigned int CROWDED_RUN = 4;
 constexpr unsigned int ENTRIES_PER_BLOCK = 4;
+constexpr int LARGEST = static_cast<int>(vhash_base_t::SIZE_COUNT) - 1;  // size index of 65537 buckets
 // Tables up to this many entries are searched along their bucket's run.
 constexpr unsigned int SHORT_TABLE = 8;
 
@@ -21,7 +22,10 @@ vhash_base_t::vhash_base_t() {
   entries_.init_mm(sizeof(vhash_entry_t), ENTRIES_PER_BLOCK, &hash_entry_pool());
 }
 
-vhash_base_t::~vhash_base_t() { host_free_vector(buckets_); }
+vhash_base_t::~vhash_base_t() {
+  host_free_vector(buckets_);
+  host_free_vector(distinct_);
+}
 
 unsigned int vhash_base_t::hash(const void* key, unsigned int length) {
   const signed char* bytes = static_cast<const signed char*>(key);
@@ -64,7 +68,7 @@ vdatalist_node_t* vhash_base_t::find_entry(const void* key, unsigned int length,
 }
 
 void vhash_base_t::grow() {
-  if (size_index_ == static_cast<int>(SIZE_COUNT) - 1) return;  // keeps inserting into longer runs
+  if (size_index_ == LARGEST) return;  // keeps inserting into longer runs
   unsigned int count = BUCKET_SIZES[size_index_ + 1];
   // The new array is taken before the old one goes, so a refusal leaves a
   // working table of the old size.
@@ -87,22 +91,46 @@ void vhash_base_t::grow() {
     head = e;
     e = next;
   }
+  count_distinct();
 }
 
-// A crowded run is worth growing for only when its keys differ in hash value:
-// keys of one value share a bucket at every size. The run's first four
-// entries and the new key must show at least four different values.
-bool vhash_base_t::growing_spreads(unsigned int h, vdatalist_node_t* const* run) const {
-  unsigned int seen[CROWDED_RUN + 1] = {h};
-  unsigned int distinct = 1;
-  for (unsigned int i = 0; i < CROWDED_RUN && distinct < CROWDED_RUN && distinct + (CROWDED_RUN - i) >= CROWDED_RUN;
-       ++i) {
-    unsigned int value = hash_of(entry_of(run[i]));
-    unsigned int j = 0;
-    while (j < distinct && seen[j] != value) ++j;
-    if (j == distinct) seen[distinct++] = value;
+void vhash_base_t::count_distinct() {
+  host_free_vector(distinct_);
+  distinct_ = nullptr;
+  if (!counting_ || size_index_ == LARGEST) {  // at the largest size nothing is decided any more
+    stop_counting();
+    return;
   }
-  return distinct >= CROWDED_RUN;
+  unsigned int count = BUCKET_SIZES[size_index_];
+  distinct_ = static_cast<unsigned int*>(host_alloc_vector(sizeof(unsigned int) * count));
+  if (distinct_ == nullptr) {
+    stop_counting();
+    return;
+  }
+  std::memset(distinct_, 0, sizeof(unsigned int) * count);
+  hash_values_.for_each_value([&](unsigned int value) { ++distinct_[value % count]; });
+}
+
+void vhash_base_t::stop_counting() {
+  counting_ = false;
+  hash_values_.release();
+  host_free_vector(distinct_);
+  distinct_ = nullptr;
+}
+
+// Whether a put into `bucket` makes the table grow. Keys of one hash value
+// share a bucket at every size, so only different values count: a bucket
+// crowded by four or more values grows the table, which is the designed rule
+// wherever keys differ in value. Without the counts (the host refused their
+// memory) the run's entries are counted as designed, up to four.
+bool vhash_base_t::crowded(unsigned int bucket) const {
+  if (size_index_ == LARGEST) return false;
+  if (distinct_ != nullptr) return distinct_[bucket] >= CROWDED_RUN;
+  unsigned int run = 0;
+  for (vdatalist_node_t* e = buckets_[bucket]; run < CROWDED_RUN && e != nullptr && entry_of(e)->bucket == bucket;
+       e = e->next)
+    ++run;
+  return run >= CROWDED_RUN;
 }
 
 vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int length, unsigned int key_hash) {
@@ -110,13 +138,7 @@ vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int lengt
   if (buckets_ == nullptr) return nullptr;
   unsigned int h = hash(key, length);
   unsigned int bucket = h % BUCKET_SIZES[size_index_];
-  // Only whether the run reaches four matters, so the count stops there.
-  vdatalist_node_t* run[CROWDED_RUN];
-  unsigned int counted = 0;
-  for (vdatalist_node_t* e = buckets_[bucket];
-       counted < CROWDED_RUN && e != nullptr && entry_of(e)->bucket == bucket; e = e->next)
-    run[counted++] = e;
-  if (counted == CROWDED_RUN && size_index_ < static_cast<int>(SIZE_COUNT) - 1 && growing_spreads(h, run)) {
+  if (crowded(bucket)) {
     grow();
     bucket = h % BUCKET_SIZES[size_index_];
   }
@@ -135,6 +157,13 @@ vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int lengt
   entry->bucket = bucket;
   entry->payload = nullptr;
   head = e;
+  if (distinct_ != nullptr) {
+    int first = hash_values_.add(h);
+    if (first < 0)
+      stop_counting();
+    else
+      distinct_[bucket] += static_cast<unsigned int>(first);
+  }
   if (index_.active())
     index_.add(e, key_hash);
   else if (entries_.size() > SHORT_TABLE)
@@ -146,8 +175,9 @@ void vhash_base_t::remove_entry(vdatalist_node_t* e) {
   vhash_entry_t* entry = entry_of(e);
   vdatalist_node_t*& head = buckets_[entry->bucket];
   if (head == e) head = e->next != nullptr && entry_of(e->next)->bucket == entry->bucket ? e->next : nullptr;
-  if (index_.active())
-    index_.remove(e, vhash_index_t::key_hash(chunk_space_t::address(entry->key), entry->key_length));
+  const char* key = chunk_space_t::address(entry->key);
+  if (index_.active()) index_.remove(e, vhash_index_t::key_hash(key, entry->key_length));
+  if (distinct_ != nullptr && hash_values_.remove(hash(key, entry->key_length))) --distinct_[entry->bucket];
   release_payload(e);
   keys_.remove(entry->key);
   entries_.remove_pos(e);
@@ -157,11 +187,15 @@ void vhash_base_t::clear() {
   if (buckets_ == nullptr) return;
   std::memset(buckets_, 0, sizeof(void*) * BUCKET_SIZES[size_index_]);
   index_.clear();
+  hash_values_.clear();
+  if (distinct_ != nullptr) std::memset(distinct_, 0, sizeof(unsigned int) * BUCKET_SIZES[size_index_]);
+  // Removing every key one by one leaves one free chunk over the key area:
+  // the key space goes there at once.
   while (vdatalist_node_t* e = entries_.first()) {
     release_payload(e);
-    keys_.remove(entry_of(e)->key);
     entries_.remove_pos(e);
   }
+  keys_.remove_all();
 }
 
 bool vhash_base_t::entry2key(const vdatalist_node_t* e, void* key_out, unsigned int* size_inout) {

@@ -1,10 +1,10 @@
 // vhash_base_t: the part of the byte-keyed hash tables that vptrhash_t and
 // vdatahash_t share: a bucket array sized from a table of primes, the entries
 // (one list in which each bucket's entries lie together, its head first) and
-// a chunk_space_t holding every key's bytes. A table grows when one bucket's
-// run of entries reaches four (and holds keys of different hash values, so
-// that growing can spread it), up to 65537 buckets. Lookups past a few
-// entries go through a side index on a strong hash of the key.
+// a chunk_space_t holding every key's bytes. A table grows when a bucket
+// holds keys of four different hash values (keys of one value share a bucket
+// at every size), up to 65537 buckets. Lookups past a few entries go through
+// a side index on a strong hash of the key.
 //
 // Enumerate a table by walking entries() with entry2key and the derived
 // table's entry2ptr / entry2data.
@@ -13,6 +13,7 @@
 #include "qxcore/collections/chunk_space.h"
 #include "qxcore/collections/vdatalist.h"
 #include "qxcore/collections/vhash_index.h"
+#include "qxcore/collections/vhash_value_counts.h"
 
 namespace quarn {
 
@@ -65,14 +66,19 @@ class QX_API vhash_base_t {
   void remove_entry(vdatalist_node_t* entry);
 
  private:
-  bool growing_spreads(unsigned int key_hash, vdatalist_node_t* const* run) const;
+  bool crowded(unsigned int bucket) const;
   void grow();
+  void count_distinct();  // distinct_ for the current size
+  void stop_counting();
 
   vdatalist_t entries_;
   int size_index_ = -1;  // -1 while no bucket array exists
   chunk_space_t keys_;
   vdatalist_node_t** buckets_ = nullptr;
   vhash_index_t index_;  // key -> entry, once the table holds more than a few entries
+  vhash_value_counts_t hash_values_;     // entries per bucket hash value
+  unsigned int* distinct_ = nullptr;  // different hash values per bucket; null once not counted
+  bool counting_ = true;              // false after the host refused the counts' memory
 };
 
 }  // namespace quarn

@@ -52,38 +52,33 @@ vhash_index_t::~vhash_index_t() { release(); }
 void vhash_index_t::release() {
   host_free_vector(slots_);
   slots_ = nullptr;
-  hashes_ = nullptr;
   capacity_ = count_ = 0;
 }
 
 void vhash_index_t::clear() {
-  if (slots_ != nullptr) std::memset(slots_, 0, sizeof(void*) * capacity_);
+  if (slots_ != nullptr) std::memset(slots_, 0, sizeof(slot_t) * capacity_);
   count_ = 0;
 }
 
 void vhash_index_t::place(vdatalist_node_t* entry, unsigned int strong) {
   unsigned int mask = capacity_ - 1, slot = strong & mask;
-  while (slots_[slot] != nullptr) slot = (slot + 1) & mask;
-  slots_[slot] = entry;
-  hashes_[slot] = strong;
+  while (slots_[slot].entry != nullptr) slot = (slot + 1) & mask;
+  slots_[slot] = {entry, strong};
   ++count_;
 }
 
 bool vhash_index_t::rehash(unsigned int capacity) {
-  std::size_t bytes = (sizeof(void*) + sizeof(unsigned int)) * static_cast<std::size_t>(capacity);
-  auto** slots = static_cast<vdatalist_node_t**>(host_alloc_vector(bytes));
+  auto* slots = static_cast<slot_t*>(host_alloc_vector(sizeof(slot_t) * static_cast<std::size_t>(capacity)));
   if (slots == nullptr) return false;
-  vdatalist_node_t** old_slots = slots_;
-  unsigned int* old_hashes = hashes_;
+  slot_t* old = slots_;
   unsigned int old_capacity = capacity_;
   slots_ = slots;
-  hashes_ = reinterpret_cast<unsigned int*>(slots + capacity);
   capacity_ = capacity;
   count_ = 0;
-  std::memset(slots_, 0, sizeof(void*) * capacity);
+  std::memset(slots_, 0, sizeof(slot_t) * capacity);
   for (unsigned int slot = 0; slot < old_capacity; ++slot)
-    if (old_slots[slot] != nullptr) place(old_slots[slot], old_hashes[slot]);
-  host_free_vector(old_slots);
+    if (old[slot].entry != nullptr) place(old[slot].entry, old[slot].hash);
+  host_free_vector(old);
   return true;
 }
 
@@ -101,12 +96,12 @@ bool vhash_index_t::build(const vdatalist_t& entries) {
 
 vdatalist_node_t* vhash_index_t::find(const void* key, unsigned int length, unsigned int strong) const {
   unsigned int mask = capacity_ - 1;
-  for (unsigned int slot = strong & mask; slots_[slot] != nullptr; slot = (slot + 1) & mask) {
-    if (hashes_[slot] != strong) continue;
-    const vhash_entry_t* entry = entry_of(slots_[slot]);
+  for (unsigned int slot = strong & mask; slots_[slot].entry != nullptr; slot = (slot + 1) & mask) {
+    if (slots_[slot].hash != strong) continue;
+    const vhash_entry_t* entry = entry_of(slots_[slot].entry);
     if (entry->key_length == length &&
         (length == 0 || std::memcmp(chunk_space_t::address(entry->key), key, length) == 0))
-      return slots_[slot];
+      return slots_[slot].entry;
   }
   return nullptr;
 }
@@ -123,18 +118,17 @@ void vhash_index_t::add(vdatalist_node_t* entry, unsigned int strong) {
 void vhash_index_t::remove(vdatalist_node_t* entry, unsigned int strong) {
   if (slots_ == nullptr) return;
   unsigned int mask = capacity_ - 1, hole = strong & mask;
-  while (slots_[hole] != entry) hole = (hole + 1) & mask;
+  while (slots_[hole].entry != entry) hole = (hole + 1) & mask;
   // Later members of the probe run move back into the hole unless that would
   // put them before their home slot.
-  for (unsigned int next = (hole + 1) & mask; slots_[next] != nullptr; next = (next + 1) & mask) {
-    unsigned int home = hashes_[next] & mask;
+  for (unsigned int next = (hole + 1) & mask; slots_[next].entry != nullptr; next = (next + 1) & mask) {
+    unsigned int home = slots_[next].hash & mask;
     if (((next - home) & mask) >= ((next - hole) & mask)) {
       slots_[hole] = slots_[next];
-      hashes_[hole] = hashes_[next];
       hole = next;
     }
   }
-  slots_[hole] = nullptr;
+  slots_[hole].entry = nullptr;
   --count_;
 }
 

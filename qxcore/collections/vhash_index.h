@@ -40,8 +40,12 @@ class vhash_index_t {
   bool rehash(unsigned int capacity);
   void place(vdatalist_node_t* entry, unsigned int strong);
 
-  vdatalist_node_t** slots_ = nullptr;  // null: empty slot
-  unsigned int* hashes_ = nullptr;      // key_hash of each slot's entry
+  // The entry and its key_hash side by side: a probe touches one line.
+  struct slot_t {
+    vdatalist_node_t* entry;  // null: empty slot
+    unsigned int hash;
+  };
+  slot_t* slots_ = nullptr;
   unsigned int capacity_ = 0;           // a power of two
   unsigned int count_ = 0;
 };

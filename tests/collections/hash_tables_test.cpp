@@ -64,7 +64,7 @@ struct model_t {
     std::intptr_t value;
   };
   using place_t = std::list<entry_t>::iterator;
-  bool designed_growth;  // grow on every run of four, not only where values differ
+  bool designed_growth;  // grow on every run of four entries, not of four different hash values
   int size_index = -1;
   std::list<entry_t> entries;
   std::vector<place_t> heads;
@@ -96,12 +96,11 @@ struct model_t {
       return;
     }
     unsigned int h = designed_hash(k), b = h % bucket_count();
-    std::vector<unsigned int> run;  // hash values along the whole run
-    for (place_t e = heads[b]; e != entries.end() && e->bucket == b; ++e) run.push_back(designed_hash(e->key));
-    if (run.size() >= 4) {
-      std::set<unsigned int> values(run.begin(), run.begin() + 4);
-      values.insert(h);
-      if (designed_growth || values.size() >= 4) grow();
+    std::size_t run = 0;
+    std::set<unsigned int> values;  // the different hash values along the run
+    for (place_t e = heads[b]; e != entries.end() && e->bucket == b; ++e, ++run) values.insert(designed_hash(e->key));
+    if ((designed_growth ? run : values.size()) >= 4) {
+      grow();
       b = h % bucket_count();
     }
     heads[b] = entries.insert(heads[b], {k, b, value});
