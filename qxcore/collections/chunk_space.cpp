@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "qxcore/collections/free_chunk_index.h"
 #include "qxcore/collections/process_pools.h"
 #include "qxcore/core/host_memory.h"
 #include "qxcore/core/messages.h"
@@ -50,6 +51,7 @@ chunk_space_t::chunk_space_t(unsigned int initial_size) {
 }
 
 chunk_space_t::~chunk_space_t() {
+  host_delete(free_index_);
   release_pending();
   host_free_vector(buffer_);
   chunks_.remove_all();
@@ -77,7 +79,7 @@ bool chunk_space_t::rebuild(unsigned long long new_size) {
   }
   free_first_ = nullptr;
   free_count_ = 0;
-  free_index_.reset();
+  if (free_index_ != nullptr) free_index_->reset();
 
   // Newest first: after a rebuild the chunks lie in used-chain order.
   char* at = area;
@@ -98,7 +100,7 @@ bool chunk_space_t::rebuild(unsigned long long new_size) {
       c->size_and_flag = static_cast<unsigned int>(rounded - used) | FREE_FLAG;
       c->address = at;
       chain_push_front(&free_first_, rest);
-      free_index_.push_front(rest);
+      if (free_index_ != nullptr) free_index_->push_front(rest);
       free_count_ = 1;
       free_bytes_ = static_cast<unsigned int>(rounded - used);
     } else {
@@ -116,8 +118,11 @@ bool chunk_space_t::rebuild(unsigned long long new_size) {
 // walked; a long one is searched through the index, which finds the same chunk.
 vdatalist_node_t* chunk_space_t::first_fit(unsigned int n) {
   if (free_bytes_ < n) return nullptr;
-  if (!free_index_.active() && free_count_ > SHORT_CHAIN) free_index_.build(free_first_, free_count_);
-  if (free_index_.active()) return free_index_.first_fit(n);
+  if (free_count_ > SHORT_CHAIN) {
+    if (free_index_ == nullptr) free_index_ = host_new<free_chunk_index_t>();
+    if (free_index_ != nullptr && !free_index_->active()) free_index_->build(free_first_, free_count_);
+  }
+  if (free_index_ != nullptr && free_index_->active()) return free_index_->first_fit(n);
   for (vdatalist_node_t* node = free_first_; node != nullptr; node = chunk_of(node)->chain_next)
     if (size(node) >= n) return node;
   return nullptr;
@@ -145,7 +150,7 @@ vdatalist_node_t* chunk_space_t::allocate(unsigned int request) {
       chunk_of(found)->address = buffer_ + size_;
       chain_push_front(&free_first_, found);
       ++free_count_;
-      free_index_.push_front(found);
+      if (free_index_ != nullptr) free_index_->push_front(found);
     }
     if (found == nullptr || size(found) < n) return nullptr;
   }
@@ -173,7 +178,7 @@ vdatalist_node_t* chunk_space_t::allocate(unsigned int request) {
 void chunk_space_t::unlink_free(vdatalist_node_t* chunk) {
   chain_unlink(&free_first_, chunk);
   --free_count_;
-  free_index_.remove(chunk);
+  if (free_index_ != nullptr) free_index_->remove(chunk);
 }
 
 // The chain sees the designed steps (the chunk joins at the front, then is
@@ -196,9 +201,9 @@ void chunk_space_t::release(vdatalist_node_t* chunk) {
     chain_unlink(&free_first_, chunk);
     --free_count_;
     chunks_.remove_pos(chunk);
-    free_index_.resized(prev);
+    if (free_index_ != nullptr) free_index_->resized(prev);
   } else {
-    free_index_.push_front(chunk);
+    if (free_index_ != nullptr) free_index_->push_front(chunk);
   }
 }
 
@@ -248,14 +253,14 @@ void chunk_space_t::remove_all() {
   chunks_.remove_all();
   used_first_ = free_first_ = nullptr;
   free_count_ = 0;
-  free_index_.reset();
+  if (free_index_ != nullptr) free_index_->reset();
   vdatalist_node_t* whole = chunks_.append();
   if (whole == nullptr) return;  // the pool had the descriptors a moment ago; cannot happen
   chunk_t* c = chunk_of(whole);
   c->size_and_flag = size_ | FREE_FLAG;
   c->address = buffer_;
   chain_push_front(&free_first_, whole);
-  free_index_.push_front(whole);
+  if (free_index_ != nullptr) free_index_->push_front(whole);
   free_count_ = 1;
   free_bytes_ = size_;
 }

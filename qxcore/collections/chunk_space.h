@@ -9,10 +9,11 @@
 //   std::memcmp(chunk_space_t::address(key), "abc", 3);   // until the next insert
 #pragma once
 
-#include "qxcore/collections/free_chunk_index.h"
 #include "qxcore/collections/vdatalist.h"
 
 namespace quarn {
+
+class free_chunk_index_t;
 
 // The payload of a chunk descriptor.
 struct chunk_t {
@@ -70,7 +71,7 @@ class QX_API chunk_space_t {
   vdatalist_node_t* used_first_ = nullptr;  // newest allocation first
   vdatalist_t chunks_;
   unsigned int free_count_ = 0;       // chunks in the free chain
-  free_chunk_index_t free_index_;     // the free chain searchable by size, once it is long
+  free_chunk_index_t* free_index_ = nullptr;  // the free chain searchable by size, once it was long
 };
 
 }  // namespace quarn

@@ -13,8 +13,10 @@ namespace {
 constexpr unsigned int CROWDED_RUN = 4;
 constexpr unsigned int ENTRIES_PER_BLOCK = 4;
 constexpr int LARGEST = static_cast<int>(vhash_base_t::SIZE_COUNT) - 1;  // size index of 65537 buckets
-// Tables up to this many entries are searched along their bucket's run.
-constexpr unsigned int SHORT_TABLE = 8;
+// Tables up to this many entries are searched along their bucket's run and
+// count its hash values there: small tables are common (one per archive
+// directory) and cheaper without the side structures.
+constexpr unsigned int SHORT_TABLE = 64;
 
 }  // namespace
 
@@ -62,9 +64,10 @@ vdatalist_node_t* vhash_base_t::find_entry(const void* key, unsigned int length)
 }
 
 vdatalist_node_t* vhash_base_t::find_entry(const void* key, unsigned int length, unsigned int* key_hash) const {
+  *key_hash = 0;  // only the index needs it, and builds itself from the keys
+  if (!index_.active()) return find_entry(key, length);
   *key_hash = vhash_index_t::key_hash(key, length);
-  if (index_.active()) return index_.find(key, length, *key_hash);
-  return find_entry(key, length);
+  return index_.find(key, length, *key_hash);
 }
 
 void vhash_base_t::grow() {
@@ -91,28 +94,41 @@ void vhash_base_t::grow() {
     head = e;
     e = next;
   }
+  if (distinct_ != nullptr) count_distinct();
+}
+
+// A table of more than SHORT_TABLE entries counts its hash values, so that
+// the growth decision needs no walk along a long run.
+void vhash_base_t::start_counting() {
+  if (counts_refused_ || size_index_ == LARGEST) return;
+  hash_values_.clear();
+  for (vdatalist_node_t* e = entries_.first(); e != nullptr; e = e->next)
+    if (hash_values_.add(hash_of(entry_of(e))) < 0) {
+      stop_counting(true);
+      return;
+    }
   count_distinct();
 }
 
 void vhash_base_t::count_distinct() {
   host_free_vector(distinct_);
   distinct_ = nullptr;
-  if (!counting_ || size_index_ == LARGEST) {  // at the largest size nothing is decided any more
-    stop_counting();
+  if (size_index_ == LARGEST) {  // nothing is decided any more
+    stop_counting(false);
     return;
   }
   unsigned int count = BUCKET_SIZES[size_index_];
   distinct_ = static_cast<unsigned int*>(host_alloc_vector(sizeof(unsigned int) * count));
   if (distinct_ == nullptr) {
-    stop_counting();
+    stop_counting(true);
     return;
   }
   std::memset(distinct_, 0, sizeof(unsigned int) * count);
   hash_values_.for_each_value([&](unsigned int value) { ++distinct_[value % count]; });
 }
 
-void vhash_base_t::stop_counting() {
-  counting_ = false;
+void vhash_base_t::stop_counting(bool refused) {
+  counts_refused_ = counts_refused_ || refused;
   hash_values_.release();
   host_free_vector(distinct_);
   distinct_ = nullptr;
@@ -121,16 +137,28 @@ void vhash_base_t::stop_counting() {
 // Whether a put into `bucket` makes the table grow. Keys of one hash value
 // share a bucket at every size, so only different values count: a bucket
 // crowded by four or more values grows the table, which is the designed rule
-// wherever keys differ in value. Without the counts (the host refused their
-// memory) the run's entries are counted as designed, up to four.
+// wherever keys differ in value. A small table walks the run for them (it is
+// short); without the counts' memory the run's entries are counted as
+// designed, up to four.
 bool vhash_base_t::crowded(unsigned int bucket) const {
   if (size_index_ == LARGEST) return false;
   if (distinct_ != nullptr) return distinct_[bucket] >= CROWDED_RUN;
+  // Fewer than four entries cannot hold four values: the designed count
+  // settles most puts without reading a key.
+  vdatalist_node_t* head = buckets_[bucket];
   unsigned int run = 0;
-  for (vdatalist_node_t* e = buckets_[bucket]; run < CROWDED_RUN && e != nullptr && entry_of(e)->bucket == bucket;
-       e = e->next)
+  for (vdatalist_node_t* e = head; run < CROWDED_RUN && e != nullptr && entry_of(e)->bucket == bucket; e = e->next)
     ++run;
-  return run >= CROWDED_RUN;
+  if (run < CROWDED_RUN || counts_refused_) return run >= CROWDED_RUN;
+  unsigned int values[CROWDED_RUN], seen = 0;
+  for (vdatalist_node_t* e = head; e != nullptr && entry_of(e)->bucket == bucket; e = e->next) {
+    unsigned int value = hash_of(entry_of(e)), i = 0;
+    while (i < seen && values[i] != value) ++i;
+    if (i < seen) continue;
+    values[seen++] = value;
+    if (seen == CROWDED_RUN) return true;
+  }
+  return false;
 }
 
 vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int length, unsigned int key_hash) {
@@ -160,9 +188,11 @@ vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int lengt
   if (distinct_ != nullptr) {
     int first = hash_values_.add(h);
     if (first < 0)
-      stop_counting();
+      stop_counting(true);
     else
       distinct_[bucket] += static_cast<unsigned int>(first);
+  } else if (entries_.size() > SHORT_TABLE) {
+    start_counting();
   }
   if (index_.active())
     index_.add(e, key_hash);
@@ -187,7 +217,7 @@ void vhash_base_t::clear() {
   if (buckets_ == nullptr) return;
   std::memset(buckets_, 0, sizeof(void*) * BUCKET_SIZES[size_index_]);
   index_.clear();
-  hash_values_.clear();
+  if (distinct_ != nullptr) hash_values_.clear();
   if (distinct_ != nullptr) std::memset(distinct_, 0, sizeof(unsigned int) * BUCKET_SIZES[size_index_]);
   // Removing every key one by one leaves one free chunk over the key area:
   // the key space goes there at once.

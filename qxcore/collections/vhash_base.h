@@ -58,7 +58,8 @@ class QX_API vhash_base_t {
     return static_cast<vhash_entry_t*>(const_cast<void*>(entry->data()));
   }
   vdatalist_node_t* find_entry(const void* key, unsigned int length) const;
-  // The same, also giving the key's index hash for a following insert_entry.
+  // The same, also giving the key's index hash for a following insert_entry
+  // (0 while the table has no index).
   vdatalist_node_t* find_entry(const void* key, unsigned int length, unsigned int* key_hash) const;
   // A new entry holding a copy of the key and no payload yet; null when
   // memory runs out (the chunk space reports it). The key must be absent.
@@ -68,8 +69,9 @@ class QX_API vhash_base_t {
  private:
   bool crowded(unsigned int bucket) const;
   void grow();
+  void start_counting();
   void count_distinct();  // distinct_ for the current size
-  void stop_counting();
+  void stop_counting(bool refused);
 
   vdatalist_t entries_;
   int size_index_ = -1;  // -1 while no bucket array exists
@@ -77,8 +79,8 @@ class QX_API vhash_base_t {
   vdatalist_node_t** buckets_ = nullptr;
   vhash_index_t index_;  // key -> entry, once the table holds more than a few entries
   vhash_value_counts_t hash_values_;     // entries per bucket hash value
-  unsigned int* distinct_ = nullptr;  // different hash values per bucket; null once not counted
-  bool counting_ = true;              // false after the host refused the counts' memory
+  unsigned int* distinct_ = nullptr;  // different hash values per bucket, while counted
+  bool counts_refused_ = false;       // the host refused the counts' memory
 };
 
 }  // namespace quarn
