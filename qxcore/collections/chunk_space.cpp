@@ -120,7 +120,8 @@ vdatalist_node_t* chunk_space_t::first_fit(unsigned int n) {
   if (free_bytes_ < n) return nullptr;
   if (free_count_ > SHORT_CHAIN) {
     if (free_index_ == nullptr) free_index_ = host_new<free_chunk_index_t>();
-    if (free_index_ != nullptr && !free_index_->active()) free_index_->build(free_first_, free_count_);
+    if (free_index_ != nullptr && !free_index_->active())
+      free_index_->build(free_first_, free_count_);
   }
   if (free_index_ != nullptr && free_index_->active()) return free_index_->first_fit(n);
   for (vdatalist_node_t* node = free_first_; node != nullptr; node = chunk_of(node)->chain_next)
@@ -240,8 +241,9 @@ bool chunk_space_t::remove(vdatalist_node_t* chunk) {
   }
   // Four descriptors elsewhere in memory are touched next: ask for them at once.
   const chunk_t* c = chunk_of(chunk);
-  for (const void* neighbour : {static_cast<const void*>(c->chain_prev), static_cast<const void*>(c->chain_next),
-                                static_cast<const void*>(chunk->prev), static_cast<const void*>(chunk->next)})
+  for (const void* neighbour :
+       {static_cast<const void*>(c->chain_prev), static_cast<const void*>(c->chain_next),
+        static_cast<const void*>(chunk->prev), static_cast<const void*>(chunk->next)})
     if (neighbour != nullptr) __builtin_prefetch(neighbour, 1);
   chain_unlink(&used_first_, chunk);
   release(chunk);

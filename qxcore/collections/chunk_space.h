@@ -1,8 +1,10 @@
 // chunk_space_t: variable-size byte chunks packed into one contiguous area.
 // Callers hold chunk handles, never raw addresses: when no free chunk fits a
 // request, every live chunk is copied, newest first, into a new area 1.25
-// times the size needed and each handle's address follows. Hash tables keep
-// all their keys in one space.
+// times the size needed and each handle's address follows. A request takes
+// the first fitting chunk along the free chain (most recently freed first),
+// found through an index once the chain is long. Hash tables keep all their
+// keys in one space.
 //
 //   chunk_space_t keys;
 //   vdatalist_node_t* key = keys.insert("abc", 3);
@@ -36,7 +38,7 @@ class QX_API chunk_space_t {
   vdatalist_node_t* insert(const void* data, unsigned int size);
   vdatalist_node_t* dup(vdatalist_node_t* chunk);  // a new chunk with a copy of chunk's bytes
   bool remove(vdatalist_node_t* chunk);            // chunk must be a used chunk of this space
-  bool compact();                                  // shrink the area to the live bytes
+  bool compact();  // rebuild to the live bytes, newest first, even with none free
 
   static char* address(const vdatalist_node_t* chunk) { return payload(chunk)->address; }
   static unsigned int size(const vdatalist_node_t* chunk) { return payload(chunk)->size_and_flag & ~1u; }

@@ -20,7 +20,9 @@ chunk_t* chunk_of(vdatalist_node_t* node) { return static_cast<chunk_t*>(node->d
 
 // A leaf holds the size plus one, so that a free chunk of 0 bytes still
 // counts as present.
-unsigned int leaf_value(vdatalist_node_t* node) { return (chunk_of(node)->size_and_flag & ~1u) + 1; }
+unsigned int leaf_value(vdatalist_node_t* node) {
+  return (chunk_of(node)->size_and_flag & ~1u) + 1;
+}
 
 // Room for four times the chunks, so that renumbering is rare.
 unsigned int capacity_for(unsigned int chunks) {
@@ -46,7 +48,8 @@ unsigned int fitting_mask(const unsigned int* group, unsigned int need) {
     __m128i values = _mm_loadu_si128(reinterpret_cast<const __m128i*>(group + 4 * i));
     fits[i] = _mm_cmpgt_epi32(_mm_xor_si128(values, flip), limit);
   }
-  __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(fits[0], fits[1]), _mm_packs_epi32(fits[2], fits[3]));
+  __m128i bytes =
+      _mm_packs_epi16(_mm_packs_epi32(fits[0], fits[1]), _mm_packs_epi32(fits[2], fits[3]));
   return static_cast<unsigned int>(_mm_movemask_epi8(bytes));
 #else
   unsigned int mask = 0;
@@ -64,7 +67,8 @@ long last_fitting(const unsigned int* level, long from, unsigned int need) {
 }
 
 std::size_t bytes_for(unsigned int capacity, unsigned int values) {
-  return sizeof(void*) * static_cast<std::size_t>(capacity) + sizeof(unsigned int) * static_cast<std::size_t>(values);
+  return sizeof(void*) * static_cast<std::size_t>(capacity) +
+         sizeof(unsigned int) * static_cast<std::size_t>(values);
 }
 
 }  // namespace
@@ -155,7 +159,8 @@ bool free_chunk_index_t::reorganise(unsigned int capacity) {
   for (unsigned int level = 1; level <= top_; ++level) {
     unsigned int groups = level_at_[level] - level_at_[level - 1];
     for (unsigned int group = 0; group * GROUP < groups; ++group)
-      largest_[level_at_[level] + group] = largest_of_group(largest_ + level_at_[level - 1] + group * GROUP);
+      largest_[level_at_[level] + group] =
+          largest_of_group(largest_ + level_at_[level - 1] + group * GROUP);
   }
   return true;
 }
@@ -172,7 +177,8 @@ bool free_chunk_index_t::build(vdatalist_node_t* head, unsigned int length) {
   capacity_ = capacity;
   // The front of the chain takes the highest slot.
   unsigned int slot = length;
-  for (vdatalist_node_t* chunk = head; chunk != nullptr && slot != 0; chunk = chunk_of(chunk)->chain_next)
+  for (vdatalist_node_t* chunk = head; chunk != nullptr && slot != 0;
+       chunk = chunk_of(chunk)->chain_next)
     slots_[--slot] = chunk;
   used_ = length;
   return reorganise(capacity);  // the same capacity: fills the tree in place

@@ -12,7 +12,8 @@ namespace {
 // A bucket this crowded makes the table grow.
 constexpr unsigned int CROWDED_RUN = 4;
 constexpr unsigned int ENTRIES_PER_BLOCK = 4;
-constexpr int LARGEST = static_cast<int>(vhash_base_t::SIZE_COUNT) - 1;  // size index of 65537 buckets
+constexpr int LARGEST =
+    static_cast<int>(vhash_base_t::SIZE_COUNT) - 1;  // size index of 65537 buckets
 // Tables up to this many entries are searched along their bucket's run and
 // count its hash values there: small tables are common (one per archive
 // directory) and cheaper without the side structures.
@@ -58,12 +59,14 @@ vdatalist_node_t* vhash_base_t::find_entry(const void* key, unsigned int length)
   if (index_.active()) return index_.find(key, length, vhash_index_t::key_hash(key, length));
   if (buckets_ == nullptr) return nullptr;
   unsigned int bucket = hash(key, length) % BUCKET_SIZES[size_index_];
-  for (vdatalist_node_t* e = buckets_[bucket]; e != nullptr && entry_of(e)->bucket == bucket; e = e->next)
+  for (vdatalist_node_t* e = buckets_[bucket]; e != nullptr && entry_of(e)->bucket == bucket;
+       e = e->next)
     if (same_key(entry_of(e), key, length)) return e;
   return nullptr;
 }
 
-vdatalist_node_t* vhash_base_t::find_entry(const void* key, unsigned int length, unsigned int* key_hash) const {
+vdatalist_node_t* vhash_base_t::find_entry(const void* key, unsigned int length,
+                                           unsigned int* key_hash) const {
   *key_hash = 0;  // only the index needs it, and builds itself from the keys
   if (!index_.active()) return find_entry(key, length);
   *key_hash = vhash_index_t::key_hash(key, length);
@@ -147,7 +150,8 @@ bool vhash_base_t::crowded(unsigned int bucket) const {
   // settles most puts without reading a key.
   vdatalist_node_t* head = buckets_[bucket];
   unsigned int run = 0;
-  for (vdatalist_node_t* e = head; run < CROWDED_RUN && e != nullptr && entry_of(e)->bucket == bucket; e = e->next)
+  for (vdatalist_node_t* e = head;
+       run < CROWDED_RUN && e != nullptr && entry_of(e)->bucket == bucket; e = e->next)
     ++run;
   if (run < CROWDED_RUN || counts_refused_) return run >= CROWDED_RUN;
   unsigned int values[CROWDED_RUN], seen = 0;
@@ -161,7 +165,8 @@ bool vhash_base_t::crowded(unsigned int bucket) const {
   return false;
 }
 
-vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int length, unsigned int key_hash) {
+vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int length,
+                                             unsigned int key_hash) {
   if (buckets_ == nullptr) grow();
   if (buckets_ == nullptr) return nullptr;
   unsigned int h = hash(key, length);
@@ -204,10 +209,12 @@ vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int lengt
 void vhash_base_t::remove_entry(vdatalist_node_t* e) {
   vhash_entry_t* entry = entry_of(e);
   vdatalist_node_t*& head = buckets_[entry->bucket];
-  if (head == e) head = e->next != nullptr && entry_of(e->next)->bucket == entry->bucket ? e->next : nullptr;
+  if (head == e)
+    head = e->next != nullptr && entry_of(e->next)->bucket == entry->bucket ? e->next : nullptr;
   const char* key = chunk_space_t::address(entry->key);
   if (index_.active()) index_.remove(e, vhash_index_t::key_hash(key, entry->key_length));
-  if (distinct_ != nullptr && hash_values_.remove(hash(key, entry->key_length))) --distinct_[entry->bucket];
+  if (distinct_ != nullptr && hash_values_.remove(hash(key, entry->key_length)))
+    --distinct_[entry->bucket];
   release_payload(e);
   keys_.remove(entry->key);
   entries_.remove_pos(e);
@@ -218,7 +225,8 @@ void vhash_base_t::clear() {
   std::memset(buckets_, 0, sizeof(void*) * BUCKET_SIZES[size_index_]);
   index_.clear();
   if (distinct_ != nullptr) hash_values_.clear();
-  if (distinct_ != nullptr) std::memset(distinct_, 0, sizeof(unsigned int) * BUCKET_SIZES[size_index_]);
+  if (distinct_ != nullptr)
+    std::memset(distinct_, 0, sizeof(unsigned int) * BUCKET_SIZES[size_index_]);
   // Removing every key one by one leaves one free chunk over the key area:
   // the key space goes there at once.
   while (vdatalist_node_t* e = entries_.first()) {
@@ -231,7 +239,8 @@ void vhash_base_t::clear() {
 bool vhash_base_t::entry2key(const vdatalist_node_t* e, void* key_out, unsigned int* size_inout) {
   const vhash_entry_t* entry = entry_of(e);
   if (*size_inout < entry->key_length) return false;
-  if (entry->key_length != 0) std::memcpy(key_out, chunk_space_t::address(entry->key), entry->key_length);
+  if (entry->key_length != 0)
+    std::memcpy(key_out, chunk_space_t::address(entry->key), entry->key_length);
   *size_inout = entry->key_length;
   return true;
 }

@@ -77,8 +77,8 @@ class QX_API vhash_base_t {
   int size_index_ = -1;  // -1 while no bucket array exists
   chunk_space_t keys_;
   vdatalist_node_t** buckets_ = nullptr;
-  vhash_index_t index_;  // key -> entry, once the table holds more than a few entries
-  vhash_value_counts_t hash_values_;     // entries per bucket hash value
+  vhash_index_t index_;               // key -> entry, once the table holds more than 64 entries
+  vhash_value_counts_t hash_values_;  // entries per bucket hash value, while counted
   unsigned int* distinct_ = nullptr;  // different hash values per bucket, while counted
   bool counts_refused_ = false;       // the host refused the counts' memory
 };

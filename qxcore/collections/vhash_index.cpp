@@ -68,7 +68,8 @@ void vhash_index_t::place(vdatalist_node_t* entry, unsigned int strong) {
 }
 
 bool vhash_index_t::rehash(unsigned int capacity) {
-  auto* slots = static_cast<slot_t*>(host_alloc_vector(sizeof(slot_t) * static_cast<std::size_t>(capacity)));
+  auto* slots =
+      static_cast<slot_t*>(host_alloc_vector(sizeof(slot_t) * static_cast<std::size_t>(capacity)));
   if (slots == nullptr) return false;
   slot_t* old = slots_;
   unsigned int old_capacity = capacity_;
@@ -94,7 +95,8 @@ bool vhash_index_t::build(const vdatalist_t& entries) {
   return true;
 }
 
-vdatalist_node_t* vhash_index_t::find(const void* key, unsigned int length, unsigned int strong) const {
+vdatalist_node_t* vhash_index_t::find(const void* key, unsigned int length,
+                                      unsigned int strong) const {
   unsigned int mask = capacity_ - 1;
   for (unsigned int slot = strong & mask; slots_[slot].entry != nullptr; slot = (slot + 1) & mask) {
     if (slots_[slot].hash != strong) continue;
@@ -121,7 +123,8 @@ void vhash_index_t::remove(vdatalist_node_t* entry, unsigned int strong) {
   while (slots_[hole].entry != entry) hole = (hole + 1) & mask;
   // Later members of the probe run move back into the hole unless that would
   // put them before their home slot.
-  for (unsigned int next = (hole + 1) & mask; slots_[next].entry != nullptr; next = (next + 1) & mask) {
+  for (unsigned int next = (hole + 1) & mask; slots_[next].entry != nullptr;
+       next = (next + 1) & mask) {
     unsigned int home = slots_[next].hash & mask;
     if (((next - home) & mask) >= ((next - hole) & mask)) {
       slots_[hole] = slots_[next];

@@ -46,7 +46,7 @@ class vhash_index_t {
     unsigned int hash;
   };
   slot_t* slots_ = nullptr;
-  unsigned int capacity_ = 0;           // a power of two
+  unsigned int capacity_ = 0;  // a power of two
   unsigned int count_ = 0;
 };
 

@@ -30,7 +30,8 @@ unsigned int vhash_value_counts_t::home(unsigned int value) const {
 }
 
 bool vhash_value_counts_t::rehash(unsigned int capacity) {
-  auto* slots = static_cast<slot_t*>(host_alloc_vector(sizeof(slot_t) * static_cast<std::size_t>(capacity)));
+  auto* slots =
+      static_cast<slot_t*>(host_alloc_vector(sizeof(slot_t) * static_cast<std::size_t>(capacity)));
   if (slots == nullptr) return false;
   std::memset(slots, 0, sizeof(slot_t) * capacity);
   slot_t* old = slots_;
@@ -56,7 +57,8 @@ int vhash_value_counts_t::add(unsigned int value) {
       }
   }
   // Kept at most three quarters full.
-  if (4ull * (used_ + 1) > 3ull * capacity_ && !rehash(capacity_ == 0 ? SMALLEST_CAPACITY : capacity_ * 2))
+  if (4ull * (used_ + 1) > 3ull * capacity_ &&
+      !rehash(capacity_ == 0 ? SMALLEST_CAPACITY : capacity_ * 2))
     return -1;
   unsigned int at = home(value);
   while (slots_[at].count != 0) at = (at + 1) & (capacity_ - 1);

@@ -36,7 +36,7 @@ class vhash_value_counts_t {
   unsigned int home(unsigned int value) const;
   bool rehash(unsigned int capacity);
 
-  slot_t* slots_ = nullptr;  // open addressing, linear probing
+  slot_t* slots_ = nullptr;    // open addressing, linear probing
   unsigned int capacity_ = 0;  // a power of two
   unsigned int used_ = 0;      // slots holding a value
 };

@@ -51,7 +51,9 @@ struct model_t {
   unsigned int size = 0, free_bytes = 0;
   int next_id = 0;
 
-  static unsigned int round4(unsigned long long n) { return static_cast<unsigned int>((n + 3) & ~3ull); }
+  static unsigned int round4(unsigned long long n) {
+    return static_cast<unsigned int>((n + 3) & ~3ull);
+  }
   place_t add(place_t before, unsigned int bytes, bool free) {
     place_t p = chunks.insert(before, {next_id, bytes, free});
     place[next_id++] = p;
@@ -94,10 +96,13 @@ struct model_t {
   }
   int allocate(unsigned int request) {
     unsigned int n = round4(request);
-    auto fits = std::find_if(free_chain.begin(), free_chain.end(), [&](int id) { return place[id]->size >= n; });
+    auto fits = std::find_if(free_chain.begin(), free_chain.end(),
+                             [&](int id) { return place[id]->size >= n; });
     if (free_bytes < n || fits == free_chain.end()) {
-      rebuild(static_cast<unsigned long long>(std::llround((double(size) - free_bytes + n) * 1.25)));
-      if (free_chain.empty()) free_chain.push_back(add(chunks.end(), 0, true)->id);  // 0 bytes, empty area
+      rebuild(
+          static_cast<unsigned long long>(std::llround((double(size) - free_bytes + n) * 1.25)));
+      if (free_chain.empty())
+        free_chain.push_back(add(chunks.end(), 0, true)->id);  // 0 bytes, empty area
       fits = free_chain.begin();
     }
     place_t p = place[*fits];
@@ -202,7 +207,8 @@ TEST(ChunkSpace, InsertFromInsideTheSpaceWhileItGrows) {
   auto* original = space.insert(text.data(), static_cast<unsigned int>(text.size()));
   while (space.free_bytes() >= 4) space.insert("fill", 4);
   const char* old_area = space.area();
-  auto* copy = space.insert(chunk_space_t::address(original), static_cast<unsigned int>(text.size()));
+  auto* copy =
+      space.insert(chunk_space_t::address(original), static_cast<unsigned int>(text.size()));
   ASSERT_NE(copy, nullptr);
   EXPECT_NE(space.area(), old_area);  // it had to grow
   EXPECT_EQ(bytes_of(copy, text.size()), text);
@@ -229,7 +235,8 @@ void churn_against_model(unsigned int seed, bool refuse) {
   std::unique_ptr<qxtest::allocation_failure_scope_t> refusal;
   std::size_t longest_chain = 0;
   for (int step = 0; step < steps; ++step) {
-    if (refuse && step == steps / 2) refusal = std::make_unique<qxtest::allocation_failure_scope_t>(0);
+    if (refuse && step == steps / 2)
+      refusal = std::make_unique<qxtest::allocation_failure_scope_t>(0);
     unsigned int op = rng() % 16;
     if (handles.empty() && op >= 7) op = 0;
     vdatalist_node_t* chunk = nullptr;
@@ -246,7 +253,8 @@ void churn_against_model(unsigned int seed, bool refuse) {
       std::size_t from = whole.empty() ? 0 : rng() % whole.size();
       content = whole.substr(from, rng() % 50);
       id = model.allocate(static_cast<unsigned int>(content.size()));
-      chunk = space.insert(chunk_space_t::address(source) + from, static_cast<unsigned int>(content.size()));
+      chunk = space.insert(chunk_space_t::address(source) + from,
+                           static_cast<unsigned int>(content.size()));
     } else if (op == 8) {
       auto* source = handles[rng() % handles.size()];
       content = bytes_of(source, chunk_space_t::size(source));  // padding included
@@ -270,7 +278,8 @@ void churn_against_model(unsigned int seed, bool refuse) {
     }
     ASSERT_EQ(space.free_bytes(), model.free_bytes) << "seed " << seed << " step " << step;
     if (step % 8 == 0 || step == steps - 1) {
-      ASSERT_NO_FATAL_FAILURE(expect_same(space, model, live)) << "seed " << seed << " step " << step;
+      ASSERT_NO_FATAL_FAILURE(expect_same(space, model, live))
+          << "seed " << seed << " step " << step;
       longest_chain = std::max(longest_chain, model.free_chain.size());
     }
   }
@@ -278,7 +287,8 @@ void churn_against_model(unsigned int seed, bool refuse) {
 }
 
 TEST(ChunkSpace, PicksTheChunksOfTheDesignedFirstFitWalk) {
-  for (unsigned int seed : {31u, 32u, 33u}) ASSERT_NO_FATAL_FAILURE(churn_against_model(seed, false));
+  for (unsigned int seed : {31u, 32u, 33u})
+    ASSERT_NO_FATAL_FAILURE(churn_against_model(seed, false));
   ASSERT_NO_FATAL_FAILURE(churn_against_model(34, true));
 }
 
@@ -292,7 +302,8 @@ TEST(ChunkSpace, RefusedAreaIsReportedAndChangesNothing) {
     EXPECT_EQ(space.insert("0123456789", 10), nullptr);
   }
   // (4 live bytes + 12 asked) * 1.25 = 20
-  EXPECT_EQ(sink.errors(), std::vector<std::string>{"[chunk_space] cannot allocate enough memory (20)"});
+  EXPECT_EQ(sink.errors(),
+            std::vector<std::string>{"[chunk_space] cannot allocate enough memory (20)"});
   EXPECT_EQ(space.area(), area);
   EXPECT_EQ(bytes_of(kept, 4), "keep");
   EXPECT_FALSE(space.remove(nullptr));

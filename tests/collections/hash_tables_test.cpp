@@ -31,7 +31,9 @@ template <class Table>
 void* find(const Table& table, const std::string& k) {
   return table.find(k.data(), len(k));
 }
-void put(vptrhash_t& table, const std::string& k, std::intptr_t v) { table.put(k.data(), len(k), as_ptr(v)); }
+void put(vptrhash_t& table, const std::string& k, std::intptr_t v) {
+  table.put(k.data(), len(k), as_ptr(v));
+}
 
 std::string key_of(const vdatalist_node_t* entry) {
   char buffer[512];
@@ -57,7 +59,8 @@ unsigned int designed_hash(const std::string& k) {
 // The designed table, literally: one list of entries, bucket heads into it,
 // runs walked from the head, growth by walking every entry.
 struct model_t {
-  static constexpr unsigned int SIZES[13] = {17, 31, 61, 127, 257, 509, 1021, 2053, 4093, 8191, 16381, 32771, 65537};
+  static constexpr unsigned int SIZES[13] = {17,   31,   61,   127,   257,   509,  1021,
+                                             2053, 4093, 8191, 16381, 32771, 65537};
   struct entry_t {
     std::string key;
     unsigned int bucket;
@@ -98,7 +101,8 @@ struct model_t {
     unsigned int h = designed_hash(k), b = h % bucket_count();
     std::size_t run = 0;
     std::set<unsigned int> values;  // the different hash values along the run
-    for (place_t e = heads[b]; e != entries.end() && e->bucket == b; ++e, ++run) values.insert(designed_hash(e->key));
+    for (place_t e = heads[b]; e != entries.end() && e->bucket == b; ++e, ++run)
+      values.insert(designed_hash(e->key));
     if ((designed_growth ? run : values.size()) >= 4) {
       grow();
       b = h % bucket_count();
@@ -129,7 +133,8 @@ void expect_same(const vptrhash_t& table, const model_t& model) {
 // Puts, finds, removals by key and by value, and clears over keys from
 // `key_of_id`, checked against the model after every step.
 template <class KeyOf>
-void replay_on_model(unsigned int seed, int steps, unsigned int key_count, bool designed_growth, KeyOf key_of_id) {
+void replay_on_model(unsigned int seed, int steps, unsigned int key_count, bool designed_growth,
+                     KeyOf key_of_id) {
   vptrhash_t table;
   model_t model{designed_growth};
   std::mt19937 rng(seed);
@@ -178,7 +183,8 @@ TEST(HashTables, DesignedHashFirstBucketsAndKeyIdentity) {
   EXPECT_EQ(vhash_base_t::hash("abc", 3), 683u);
   EXPECT_EQ(vhash_base_t::hash("", 0), 0u);
   EXPECT_EQ(vhash_base_t::hash("\xff", 1), 0xFFFFFFFFu);  // bytes are signed
-  for (const std::string& k : {std::string(40, 'x'), std::string("prefix/") + std::string(33, '\x80')})
+  for (const std::string& k :
+       {std::string(40, 'x'), std::string("prefix/") + std::string(33, '\x80')})
     EXPECT_EQ(vhash_base_t::hash(k.data(), len(k)), designed_hash(k));
   vptrhash_t table;
   EXPECT_EQ(table.bucket_count(), 0u);
@@ -231,9 +237,10 @@ TEST(HashTables, DistinctHashValuesGrowAsDesignedToTheLargestSize) {
     put(table, binary_key(n), n + 1);
     if (table.bucket_count() != sizes.back()) sizes.push_back(table.bucket_count());
   }
-  EXPECT_EQ(sizes, (std::vector<unsigned int>{0, 17, 31, 61, 127, 257, 509, 1021, 2053, 4093, 8191, 16381, 32771,
-                                              65537}));
-  for (unsigned int i = 0; i < n; i += 97) ASSERT_EQ(find(table, binary_key(i)), as_ptr(i + 1)) << i;
+  EXPECT_EQ(sizes, (std::vector<unsigned int>{0, 17, 31, 61, 127, 257, 509, 1021, 2053, 4093, 8191,
+                                              16381, 32771, 65537}));
+  for (unsigned int i = 0; i < n; i += 97)
+    ASSERT_EQ(find(table, binary_key(i)), as_ptr(i + 1)) << i;
 
   table.clear();  // keeps the buckets, forgets every key
   EXPECT_EQ(table.size(), 0u);
@@ -245,8 +252,8 @@ TEST(HashTables, DistinctHashValuesGrowAsDesignedToTheLargestSize) {
 
 TEST(HashTables, BucketsAndOrderMatchTheDesignedStructure) {
   // Distinct hash values: the designed growth rule itself.
-  ASSERT_NO_FATAL_FAILURE(
-      replay_on_model(41, 40000, 4000, true, [](unsigned int id) { return binary_key(id * 40503u & 0xFFFFF); }));
+  ASSERT_NO_FATAL_FAILURE(replay_on_model(
+      41, 40000, 4000, true, [](unsigned int id) { return binary_key(id * 40503u & 0xFFFFF); }));
   // Numbered names, shared tails longer than 32 bytes, binary keys.
   ASSERT_NO_FATAL_FAILURE(replay_on_model(43, 40000, 3000, false, [](unsigned int id) {
     switch (id % 3) {
@@ -264,10 +271,12 @@ TEST(HashTables, BucketsAndOrderMatchTheDesignedStructure) {
 // them, so the table stays at 17 buckets.
 TEST(HashTables, RunsOfOneHashValueDoNotGrowTheTable) {
   vptrhash_t table;
-  for (int i = 0; i < 5000; ++i) put(table, std::to_string(i) + "/the/shared/tail/of/this/path/is/long.dat", i + 1);
+  for (int i = 0; i < 5000; ++i)
+    put(table, std::to_string(i) + "/the/shared/tail/of/this/path/is/long.dat", i + 1);
   EXPECT_EQ(table.bucket_count(), 17u);
   for (int i = 0; i < 5000; i += 13)
-    ASSERT_EQ(find(table, std::to_string(i) + "/the/shared/tail/of/this/path/is/long.dat"), as_ptr(i + 1));
+    ASSERT_EQ(find(table, std::to_string(i) + "/the/shared/tail/of/this/path/is/long.dat"),
+              as_ptr(i + 1));
 }
 
 TEST(HashTables, DataTableHoldsInlineBlocks) {
@@ -275,7 +284,8 @@ TEST(HashTables, DataTableHoldsInlineBlocks) {
   qxtest::capture_sink_t sink;
   quarn::vdatahash_t table;
   EXPECT_EQ(table.put("x", 1), nullptr);  // no pool for the value list yet
-  EXPECT_EQ(sink.errors(), std::vector<std::string>{"[vdatahash_t] put before the value list's init_mm"});
+  EXPECT_EQ(sink.errors(),
+            std::vector<std::string>{"[vdatahash_t] put before the value list's init_mm"});
 
   struct record_t {
     int width, height;
