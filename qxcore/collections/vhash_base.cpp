@@ -12,8 +12,8 @@ namespace {
 // A bucket this crowded makes the table grow.
 constexpr unsigned int CROWDED_RUN = 4;
 constexpr unsigned int ENTRIES_PER_BLOCK = 4;
-constexpr int LARGEST =
-    static_cast<int>(vhash_base_t::SIZE_COUNT) - 1;  // size index of 65537 buckets
+// The size index of 65537 buckets.
+constexpr int LARGEST = static_cast<int>(vhash_base_t::SIZE_COUNT) - 1;
 // Tables up to this many entries are searched along their bucket's run and
 // count its hash values there: small tables are common (one per archive
 // directory) and cheaper without the side structures.
