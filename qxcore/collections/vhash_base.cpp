@@ -206,6 +206,10 @@ vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int lengt
   return e;
 }
 
+vdatalist_node_t* vhash_base_t::insert_entry(const void* key, unsigned int length) {
+  return insert_entry(key, length, index_.active() ? vhash_index_t::key_hash(key, length) : 0);
+}
+
 void vhash_base_t::remove_entry(vdatalist_node_t* e) {
   vhash_entry_t* entry = entry_of(e);
   vdatalist_node_t*& head = buckets_[entry->bucket];

@@ -64,6 +64,7 @@ class QX_API vhash_base_t {
   // A new entry holding a copy of the key and no payload yet; null when
   // memory runs out (the chunk space reports it). The key must be absent.
   vdatalist_node_t* insert_entry(const void* key, unsigned int length, unsigned int key_hash);
+  vdatalist_node_t* insert_entry(const void* key, unsigned int length);  // hashes the key itself
   void remove_entry(vdatalist_node_t* entry);
 
  private:
