@@ -80,6 +80,7 @@ void free_chunk_index_t::release() {
   slots_ = nullptr;
   largest_ = nullptr;
   capacity_ = used_ = live_ = values_ = top_ = 0;
+  front_ = nullptr;
 }
 
 void free_chunk_index_t::reset() {
@@ -87,6 +88,7 @@ void free_chunk_index_t::reset() {
   std::memset(slots_, 0, sizeof(void*) * used_);
   std::memset(largest_, 0, sizeof(unsigned int) * values_);
   used_ = live_ = 0;
+  front_ = nullptr;
 }
 
 void free_chunk_index_t::layout(unsigned int capacity) {
@@ -184,27 +186,35 @@ bool free_chunk_index_t::build(vdatalist_node_t* head, unsigned int length) {
   return reorganise(capacity);  // the same capacity: fills the tree in place
 }
 
+// The newest chunk waits outside the tree: churn often takes it, or merges
+// it, before another chunk joins the chain, and then the tree never sees it.
 void free_chunk_index_t::push_front(vdatalist_node_t* chunk) {
   if (slots_ == nullptr) return;
-  if (used_ == capacity_ && !reorganise(capacity_for(live_ + 1))) {
-    release();
-    return;
+  if (front_ != nullptr) {
+    if (used_ == capacity_ && !reorganise(capacity_for(live_ + 1))) {
+      release();
+      return;
+    }
+    unsigned int slot = used_++;
+    ++live_;
+    slots_[slot] = front_;
+    chunk_of(front_)->index_slot = slot;
+    set_leaf(slot, leaf_value(front_));
   }
-  unsigned int slot = used_++;
-  ++live_;
-  slots_[slot] = chunk;
-  chunk_of(chunk)->index_slot = slot;
-  set_leaf(slot, leaf_value(chunk));
+  front_ = chunk;
 }
 
 void free_chunk_index_t::remove(vdatalist_node_t* chunk) {
   if (slots_ == nullptr) return;
+  if (chunk == front_) {
+    front_ = nullptr;
+    return;
+  }
   unsigned int slot = chunk_of(chunk)->index_slot;
   slots_[slot] = nullptr;
   --live_;
   if (slot + 1 == used_) {
-    // The front of the chain leaves (the common case when it is taken):
-    // give its slot back instead of updating the tree.
+    // The newest slot leaves: give it back instead of updating the tree.
     while (used_ != 0 && slots_[used_ - 1] == nullptr) --used_;
   } else {
     set_leaf(slot, 0);
@@ -212,10 +222,11 @@ void free_chunk_index_t::remove(vdatalist_node_t* chunk) {
 }
 
 void free_chunk_index_t::resized(vdatalist_node_t* chunk) {
-  if (slots_ != nullptr) set_leaf(chunk_of(chunk)->index_slot, leaf_value(chunk));
+  if (slots_ != nullptr && chunk != front_) set_leaf(chunk_of(chunk)->index_slot, leaf_value(chunk));
 }
 
 vdatalist_node_t* free_chunk_index_t::first_fit(unsigned int n) const {
+  if (front_ != nullptr && leaf_value(front_) > n) return front_;
   if (live_ == 0) return nullptr;
   unsigned int need = n + 1;
   // Up from the newest slot, each level scanning leftwards within a group,

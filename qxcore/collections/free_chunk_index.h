@@ -45,6 +45,7 @@ class free_chunk_index_t {
   void layout(unsigned int capacity);      // level offsets for a capacity
 
   vdatalist_node_t** slots_ = nullptr;  // slot -> chunk; null once it left
+  vdatalist_node_t* front_ = nullptr;   // the chain's front while it has no slot yet
   // Level 0 holds size + 1 per slot (0: none); each entry of level l + 1 the
   // largest of 16 entries of level l. Every level is a whole number of groups.
   unsigned int* largest_ = nullptr;
