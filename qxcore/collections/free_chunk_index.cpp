@@ -222,7 +222,8 @@ void free_chunk_index_t::remove(vdatalist_node_t* chunk) {
 }
 
 void free_chunk_index_t::resized(vdatalist_node_t* chunk) {
-  if (slots_ != nullptr && chunk != front_) set_leaf(chunk_of(chunk)->index_slot, leaf_value(chunk));
+  if (slots_ != nullptr && chunk != front_)
+    set_leaf(chunk_of(chunk)->index_slot, leaf_value(chunk));
 }
 
 vdatalist_node_t* free_chunk_index_t::first_fit(unsigned int n) const {
