@@ -13,12 +13,14 @@ vdatalist_node_t* value_node(const vhash_entry_t* entry) {
 vdatahash_t::~vdatahash_t() { clear(); }
 
 void* vdatahash_t::put(const void* key, unsigned int length) {
-  if (vdatalist_node_t* existing = find_entry(key, length)) return value_node(entry_of(existing))->data();
+  unsigned int key_hash;
+  if (vdatalist_node_t* existing = find_entry(key, length, &key_hash))
+    return value_node(entry_of(existing))->data();
   if (values_.pool() == nullptr) {
     error("[vdatahash_t] put before the value list's init_mm");
     return nullptr;
   }
-  vdatalist_node_t* e = insert_entry(key, length);
+  vdatalist_node_t* e = insert_entry(key, length, key_hash);
   if (e == nullptr) return nullptr;
   vdatalist_node_t* node = values_.append();
   if (node == nullptr) {

@@ -1,8 +1,10 @@
 // vhash_base_t: the part of the byte-keyed hash tables that vptrhash_t and
 // vdatahash_t share: a bucket array sized from a table of primes, the entries
 // (one list in which each bucket's entries lie together, its head first) and
-// a chunk_space_t holding every key's bytes. A table grows when one bucket's
-// run of entries reaches four, up to 65537 buckets.
+// a chunk_space_t holding every key's bytes. A table grows when a bucket
+// holds keys of four different hash values (keys of one value share a bucket
+// at every size), up to 65537 buckets. Lookups past a few entries go through
+// a side index on a strong hash of the key.
 //
 // Enumerate a table by walking entries() with entry2key and the derived
 // table's entry2ptr / entry2data.
@@ -10,6 +12,8 @@
 
 #include "qxcore/collections/chunk_space.h"
 #include "qxcore/collections/vdatalist.h"
+#include "qxcore/collections/vhash_index.h"
+#include "qxcore/collections/vhash_value_counts.h"
 
 namespace quarn {
 
@@ -54,18 +58,30 @@ class QX_API vhash_base_t {
     return static_cast<vhash_entry_t*>(const_cast<void*>(entry->data()));
   }
   vdatalist_node_t* find_entry(const void* key, unsigned int length) const;
+  // The same, also giving the key's index hash for a following insert_entry
+  // (0 while the table has no index).
+  vdatalist_node_t* find_entry(const void* key, unsigned int length, unsigned int* key_hash) const;
   // A new entry holding a copy of the key and no payload yet; null when
-  // memory runs out (the chunk space reports it).
-  vdatalist_node_t* insert_entry(const void* key, unsigned int length);
+  // memory runs out (the chunk space reports it). The key must be absent.
+  vdatalist_node_t* insert_entry(const void* key, unsigned int length, unsigned int key_hash);
+  vdatalist_node_t* insert_entry(const void* key, unsigned int length);  // hashes the key itself
   void remove_entry(vdatalist_node_t* entry);
 
  private:
+  bool crowded(unsigned int bucket) const;
   void grow();
+  void start_counting();
+  void count_distinct();  // distinct_ for the current size
+  void stop_counting(bool refused);
 
   vdatalist_t entries_;
   int size_index_ = -1;  // -1 while no bucket array exists
   chunk_space_t keys_;
   vdatalist_node_t** buckets_ = nullptr;
+  vhash_index_t index_;               // key -> entry, once the table holds more than 64 entries
+  vhash_value_counts_t hash_values_;  // entries per bucket hash value, while counted
+  unsigned int* distinct_ = nullptr;  // different hash values per bucket, while counted
+  bool counts_refused_ = false;       // the host refused the counts' memory
 };
 
 }  // namespace quarn

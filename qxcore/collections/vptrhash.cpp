@@ -19,11 +19,12 @@ vptrhash_t::vptrhash_t() { values_.init_mm(VALUES_PER_BLOCK, &hash_payload_pool(
 vptrhash_t::~vptrhash_t() { clear(); }
 
 void vptrhash_t::put(const void* key, unsigned int length, void* value) {
-  if (vdatalist_node_t* existing = find_entry(key, length)) {
+  unsigned int key_hash;
+  if (vdatalist_node_t* existing = find_entry(key, length, &key_hash)) {
     value_node(entry_of(existing))->ptr = value;
     return;
   }
-  vdatalist_node_t* e = insert_entry(key, length);
+  vdatalist_node_t* e = insert_entry(key, length, key_hash);
   if (e == nullptr) return;
   vptrlist_node_t* node = values_.append(value);
   if (node == nullptr) {
