@@ -19,15 +19,18 @@ int main(int argc, char** argv) {
   bool ok = false;
   {
     quarn::message_stdio_t console;  // the library's reports, for as long as it lives
-    quarn::ufs_device_t* device = quarn::ufs_mount(quarn::FS_DEVICE_DIRECTORY, quarn::string_alias_t(dir),
-                                                   quarn::string_alias_t("/host"), false, 100);
+    quarn::ufs_device_t* device =
+        quarn::ufs_mount(quarn::FS_DEVICE_DIRECTORY, quarn::string_alias_t(dir),
+                         quarn::string_alias_t("/host"), false, 100);
     const char text[] = "123456789";
-    if (quarn::file_t* out = quarn::fs_create(quarn::string_alias_t("/host/hello.txt"), quarn::FS_TYPE_VIRTUAL)) {
+    if (quarn::file_t* out =
+            quarn::fs_create(quarn::string_alias_t("/host/hello.txt"), quarn::FS_TYPE_VIRTUAL)) {
       out->write(text, 9);
       delete out;
     }
     char back[9] = {};
-    if (quarn::file_t* in = quarn::fs_open(quarn::string_alias_t("/host/hello.txt"), quarn::FS_TYPE_VIRTUAL)) {
+    if (quarn::file_t* in =
+            quarn::fs_open(quarn::string_alias_t("/host/hello.txt"), quarn::FS_TYPE_VIRTUAL)) {
       ok = in->read(back, 9) && quarn::crc32(back, 9) == 0xCBF43926u;  // the check value of CRC-32
       delete in;
     }

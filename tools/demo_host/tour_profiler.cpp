@@ -91,8 +91,8 @@ void tour_profiler() {
   // The temporary directory, mounted under "/temp" for the file system.
   quarn::string_dyn_t<> temp;
   if (!quarn::usr_get_tempdir(&temp)) return;
-  quarn::ufs_device_t* device = quarn::ufs_mount(quarn::FS_DEVICE_DIRECTORY, temp,
-                                                 quarn::string_alias_t("/temp"), false, 1);
+  quarn::ufs_device_t* device =
+      quarn::ufs_mount(quarn::FS_DEVICE_DIRECTORY, temp, quarn::string_alias_t("/temp"), false, 1);
   if (quarn::profiler_write_trace(quarn::string_alias_t("/temp/qxcore_frames.json"),
                                   quarn::FS_TYPE_VIRTUAL))
     std::printf(
