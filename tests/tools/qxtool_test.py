@@ -204,6 +204,8 @@ class Qxtool(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(self.path("many"))), sorted(n.rsplit(".", 1)[0] + ".png" for n in cases))
         write(self.path("junk.tga"), b"\x00\x00\x07" + bytes(40))
         self.assertFails(run("image", "convert", self.path("junk.tga"), self.path("junk.png")))
+        write(self.path("odd.dds"), dds.replace(struct.pack("<II", 4, 4), struct.pack("<II", 3, 4), 1))
+        self.assertFails(run("image", "convert", self.path("odd.dds"), self.path("junk.png")))
         self.assertFails(run("image", "convert", self.path("rgb24.tga"), self.path("x.bmp")), 64)
         self.assertFalse(os.path.exists(self.path("junk.png")) or os.path.exists(self.path("x.bmp")))
 

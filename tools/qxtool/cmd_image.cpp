@@ -50,8 +50,12 @@ bool load_dds(const char* name, const std::string& path, const std::string& file
                                                      : quarn::HBMP_NONE;
   if (type == quarn::HBMP_NONE)
     return fail(name, "'%s': only DXT1, DXT3 and DXT5 DDS files are read", path.c_str()) == 0;
-  if (out->width == 0 || out->height == 0 || out->width > 16384 || out->height > 16384)
-    return fail(name, "'%s': unusable size %ux%u", path.c_str(), out->width, out->height) == 0;
+  // The S3TC decoder takes power-of-two sizes only.
+  const auto power_of_two = [](unsigned int n) { return n != 0 && (n & (n - 1)) == 0; };
+  if (!power_of_two(out->width) || !power_of_two(out->height) || out->width > 16384 ||
+      out->height > 16384)
+    return fail(name, "'%s': the size %ux%u is not a power of two up to 16384", path.c_str(),
+                out->width, out->height) == 0;
   const unsigned int mips = le32(file, 28);
   out->description = "DDS " + fourcc + ", " + std::to_string(mips > 1 ? mips : 1) + " level(s)";
   out->alpha = true;
@@ -73,6 +77,9 @@ bool load_tga(const char* name, const std::string& path, const std::string& file
   out->width = quarn::tga_x_size(header);
   out->height = quarn::tga_y_size(header);
   const unsigned int pixel = quarn::hbmp_pixel_size(type);
+  if (out->width > 16384 || out->height > 16384)
+    return fail(name, "'%s': %ux%u is larger than 16384x16384", path.c_str(), out->width,
+                out->height) == 0;
   std::vector<unsigned char> decoded(std::size_t{out->width} * out->height * pixel);
   if (out->width == 0 || out->height == 0 ||
       !quarn::tga_decompress(decoded.data(), static_cast<unsigned int>(decoded.size()), header,
