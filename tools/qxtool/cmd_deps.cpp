@@ -53,8 +53,8 @@ int run_deps(const char* name, args_t& args) {
   if (game.empty() || file.compare(0, dep_root.size(), dep_root) != 0 ||
       file.size() < dep_root.size() + 5 || file.compare(file.size() - 4, 4, ".dep") != 0)
     return fail(name, "'%s' is not GAME/.dep/PATH.dep of a game folder", args[0].c_str());
-  const std::string resource =
-      "/" + file.substr(dep_root.size(), file.size() - dep_root.size() - 4);
+  const std::string resource =  // from the "/" that ends dep_root, without ".dep"
+      file.substr(dep_root.size() - 1, file.size() - dep_root.size() - 3);
 
   const quarn::std_mount_record_t* records[] = {
       &quarn::std_mount_t::BASE_TEST_LISTING, &quarn::std_mount_t::BASE_LISTING,
@@ -76,8 +76,8 @@ int run_deps(const char* name, args_t& args) {
   for (unsigned int i = 0; i < deps.size(); ++i) {
     quarn::fs_stat_t s;
     const bool found = table->stat(deps.get(i), &s, quarn::RES_SOURCE_RANGE);
-    std::printf("  %s %s%s\n", i == 0 ? "primary" : "source ", deps.get(i).c_str(),
-                found ? ("  " + time_text(s.time)).c_str() : "  missing");
+    std::printf("  %s %s  %s\n", i == 0 ? "primary" : "source ", deps.get(i).c_str(),
+                found ? time_text(s.time).c_str() : "missing");
   }
   quarn::string_dyn_t<> reason;
   const bool out_of_date =

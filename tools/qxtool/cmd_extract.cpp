@@ -64,7 +64,7 @@ int run_extract(const char* name, args_t& args) {
   if (!quarn::fs_stat(quarn::string_alias_t(vpath.c_str()), &s, quarn::FS_TYPE_VIRTUAL))
     return fail(name, "'%s': no such virtual path", vpath.c_str());
   if (s.is_directory == 0) {
-    if (is_directory(dest)) dest += "/" + base_name(vpath);
+    if (is_directory(dest)) dest.append("/").append(base_name(vpath));
     return copy_out(name, vpath, dest) ? EXIT_OK : EXIT_FAILED;
   }
 

@@ -57,7 +57,9 @@ bool load_dds(const char* name, const std::string& path, const std::string& file
     return fail(name, "'%s': the size %ux%u is not a power of two up to 16384", path.c_str(),
                 out->width, out->height) == 0;
   const unsigned int mips = le32(file, 28);
-  out->description = "DDS " + fourcc + ", " + std::to_string(mips > 1 ? mips : 1) + " level(s)";
+  out->description =
+      std::string("DDS ").append(fourcc).append(", ").append(std::to_string(mips > 1 ? mips : 1));
+  out->description += " level(s)";
   out->alpha = true;
   out->rgba.resize(std::size_t{out->width} * out->height * 4);
   const unsigned int blocks = quarn::hbmp_s3tc_size(type, out->width, out->height, 1);
@@ -182,7 +184,7 @@ int convert(const char* name, args_t& args) {
     std::string target = output;
     if (many) {
       std::string base = base_name(input);
-      target += "/" + base.substr(0, base.find_last_of('.')) + "." + format;
+      target.append("/").append(base.substr(0, base.find_last_of('.'))).append(".").append(format);
     }
     image_t image;
     if (!load(name, input, &image) || !save(name, image, target, format)) return EXIT_FAILED;
