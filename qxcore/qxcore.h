@@ -94,6 +94,7 @@
 #include "qxcore/sys/cpu_dispatch.h"
 #include "qxcore/sys/dynamic_library.h"
 #include "qxcore/sys/profiler.h"
+#include "qxcore/sys/profiler_trace.h"
 #include "qxcore/sys/random.h"
 #include "qxcore/sys/timers.h"
 // Math and geometry

@@ -17,5 +17,6 @@ target_sources(qxcore PRIVATE
   sys/dynamic_library.cpp
   sys/narrow_crc.cpp
   sys/profiler.cpp
+  sys/profiler_trace.cpp
   sys/random.cpp
   sys/timers.cpp)

@@ -1,6 +1,7 @@
 // Profiler: a few frames of a small workload — ships moving through a
 // spatial hash, proximity queries, and the spectrum of a sound — timed in
-// named regions and zones, then the call tree of the last frame.
+// named regions and zones, then the call tree of the last frame, and the
+// recorded frames as a trace file for Perfetto or Chrome's trace viewer.
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -86,6 +87,19 @@ void tour_profiler() {
     std::printf("zone %-8s %4u calls %8llu us self\n", z->name, z->subtree_calls(last),
                 z->self_time(last));
   quarn::profiler_unpause();
+
+  // The temporary directory, mounted under "/temp" for the file system.
+  quarn::string_dyn_t<> temp;
+  if (!quarn::usr_get_tempdir(&temp)) return;
+  quarn::ufs_device_t* device =
+      quarn::ufs_mount(quarn::FS_DEVICE_DIRECTORY, temp, quarn::string_alias_t("/temp"), false, 1);
+  if (quarn::profiler_write_trace(quarn::string_alias_t("/temp/qxcore_frames.json"),
+                                  quarn::FS_TYPE_VIRTUAL))
+    std::printf(
+        "the frames as a trace: %sqxcore_frames.json -- open it at https://ui.perfetto.dev\n"
+        "(\"Open trace file\") or in Chrome at chrome://tracing (\"Load\")\n",
+        temp.c_str());
+  quarn::ufs_unmount(device);
 }
 
 }  // namespace demo
