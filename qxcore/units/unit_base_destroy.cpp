@@ -25,6 +25,8 @@ void release_unit_array(array_t<unit_base_t*>& array, bool owning) {
 void unit_base_t::_destroy_attributes(const unit_descriptor_t& type) {
   using namespace unit_values;
   for (const unit_attribute_t* a = type.attributes; a->type != UAT_NONE; ++a) {
+    // Scalar values below the unit pointers give nothing up here.
+    if (a->type < UAT_OWNED_UNIT && a->type % 2 == 1) continue;
     void* at = _attribute_address(a);
     switch (a->type) {
       case UAT_OWNED_UNIT:

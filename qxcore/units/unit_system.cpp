@@ -23,11 +23,13 @@ constinit array_dyn_t<unit_base_t*>* garbage = nullptr;
 // Units alive in memory: the garbage list keeps room for each of them, so
 // queueing a unit never needs memory and an unreferenced unit is never lost.
 constinit unsigned int units_in_memory = 0;
+constinit unsigned int garbage_room = 0;  // the list's capacity, kept to spare a virtual call
 
 bool garbage_room_for(unsigned int units) {
-  if (garbage == nullptr || garbage->capacity() >= units) return true;
+  if (garbage == nullptr || garbage_room >= units) return true;
   garbage->reserve(units);
-  return garbage->capacity() >= units;
+  garbage_room = garbage->capacity();
+  return garbage_room >= units;
 }
 
 unsigned int lowest_free_slot() {
@@ -48,6 +50,7 @@ unit_system_t::unit_system_t(unit_bank_t& bank) : bank_(&bank), index_(lowest_fr
   }
   if (garbage == nullptr) {
     garbage = host_new<array_dyn_t<unit_base_t*>>();
+    garbage_room = 0;
     if (garbage == nullptr || !unit_name_registry_open() || !garbage_room_for(units_in_memory)) {
       error("[unit] Not enough memory to set up the unit system.");
       host_delete(garbage);
@@ -77,6 +80,7 @@ unit_system_t::~unit_system_t() {
   if (occupied == 0) {
     host_delete(garbage);
     garbage = nullptr;
+    garbage_room = 0;
     unit_name_registry_close();
   }
 }
