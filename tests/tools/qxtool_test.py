@@ -6,6 +6,7 @@ folder's dependency files. Results are checked with Python's own readers
 import os, pty, random, shutil, struct, subprocess, sys, tempfile, unittest, zipfile, zlib
 
 QXTOOL = sys.argv.pop(1)
+TYPES = sys.argv.pop(1)  # the plug-in that lends qxtool units its unit types
 
 
 def run(*args, stderr=subprocess.PIPE):
@@ -248,6 +249,33 @@ class Qxtool(unittest.TestCase):
             self.assertFails(result)
             expected = "".join("%08x  %s\n" % (reference(d), self.path(n)) for n, d in blobs.items())
             self.assertEqual(result.stdout.decode(), expected)
+
+    def test_units(self):
+        # Written loosely: comments, odd spacing, decimal floats, a forward link.
+        loose = (b"QxdNunit\n{ // a level\n level : e1m1 { gravity: 9.5 props: 2\n"
+                 b"  props[0]: e1m1.crate props[]: e1m1.lamp }\n"
+                 b"prop:e1m1.crate{place:(0,0.5,0)(1;0,0,0) weight: 0.25 looks_at: e1m1.lamp}\n"
+                 b"prop : e1m1.lamp { weight: 3 }\n}\n")
+        write(self.path("level.units"), loose)
+        write(self.path("heavy.units"), loose.replace(b"weight: 3", b"weight: 3000"))
+        check = run("units", "check", "--types", TYPES, self.path("level.units"), self.path("heavy.units"))
+        self.assertFails(check)
+        self.assertIn(b"is out of the attribute domain", check.stderr)
+        self.assertIn(b"heavy.units", check.stderr)
+        self.assertNotIn(b"level.units", check.stderr)
+        self.assertFails(run("units", "check", self.path("level.units")))  # types unknown
+        formatted = run("units", "format", "--types", TYPES, self.path("level.units"))
+        self.assertEqual(formatted.returncode, 0, formatted)
+        canonical = read(self.path("level.units"))
+        self.assertNotEqual(canonical, loose)
+        self.assertTrue(canonical.startswith(b"QxdNunit\r\n"))
+        self.assertNotIn(b"\n", canonical.replace(b"\r\n", b""))  # CR LF throughout
+        for text in (b"level : e1m1 {", b"gravity: &41180000", b"weight: 3\r\n", b"props[1]: e1m1.lamp"):
+            self.assertIn(text, canonical)
+        self.assertEqual(run("units", "format", "--types", TYPES, self.path("level.units")).returncode, 0)
+        self.assertEqual(read(self.path("level.units")), canonical)  # a fixed point
+        self.assertFails(run("units", "format", "--types", TYPES, self.path("heavy.units")))
+        self.assertEqual(read(self.path("heavy.units")), loose.replace(b"weight: 3", b"weight: 3000"))
 
     def test_cpu(self):
         result = run("cpu")

@@ -22,6 +22,7 @@ const command_t COMMANDS[] = {
     {"pack", "write a host directory as a stored archive", PACK_HELP, run_pack},
     {"image", "describe or convert TGA and DDS (S3TC) images", IMAGE_HELP, run_image},
     {"deps", "list a dependency file's sources and test its resource", DEPS_HELP, run_deps},
+    {"units", "check units files, or write them in the canonical form", UNITS_HELP, run_units},
     {"crc32", "CRC-32 of files", CRC32_HELP, run_crc32},
     {"adler32", "Adler-32 of files", ADLER32_HELP, run_adler32},
     {"cpu", "the processor and the code paths it gets", CPU_HELP, run_cpu},
