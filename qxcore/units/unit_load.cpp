@@ -51,6 +51,7 @@ bool unit_load_t::load() {
   reset();
   file_->get_location(&file_name_);
   const unsigned int n = file_->size();
+  file_size_ = n;
   if (n < 8) {
     error("[unit] The file '%s' does not contain serialised units. (reported size %u < 8)",
           file_name_.c_str(), n);
@@ -100,8 +101,7 @@ bool unit_load_t::read_file() {
   while (true) {
     if (!scanner_->scan_name()) return false;
     if (scanner_->value_text.empty()) break;
-    string_dyn_t<> type_name(scanner_->value_text);
-    if (!read_unit(type_name)) return false;
+    if (!read_unit(scanner_->value_text)) return false;
   }
   scanner_->scan_file_end();  // stray text is reported and forgiven
   bool links = resolve_links();
@@ -132,7 +132,9 @@ void unit_load_t::cleanup() {
   for (unsigned int i = 0; i < proxies_.size(); ++i) proxies_.data()[i]->drop_reference();
   proxies_.clear();
   owner_parent_.clear();
-  proxy_indices_.clear();
+  host_free_vector(index_slots_);
+  index_slots_ = nullptr;
+  index_capacity_ = 0;
   current_proxy_ = nullptr;
 }
 
@@ -194,10 +196,43 @@ owner_ptr_t<unit_base_t>::ret_t unit_load_t::load_named_tree_generic(const strin
   return root;
 }
 
+namespace {
+
+unsigned int slot_of(const unit_base_t* proxy, unsigned int capacity) {
+  std::uint64_t h = reinterpret_cast<std::uintptr_t>(proxy) * 0x9E3779B97F4A7C15ull;
+  return static_cast<unsigned int>(h >> 32) & (capacity - 1);
+}
+
+}  // namespace
+
 unsigned int unit_load_t::proxy_index(unit_base_t* proxy) const {
-  void* slot = proxy_indices_.find(&proxy, sizeof proxy);
-  return slot != nullptr ? static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(slot) - 1)
-                         : 0xFFFFFFFFu;
+  if (index_capacity_ == 0) return 0xFFFFFFFFu;
+  for (unsigned int i = slot_of(proxy, index_capacity_);; i = (i + 1) & (index_capacity_ - 1)) {
+    if (index_slots_[i].proxy == proxy) return index_slots_[i].index;
+    if (index_slots_[i].proxy == nullptr) return 0xFFFFFFFFu;
+  }
+}
+
+bool unit_load_t::remember_proxy(unit_base_t* proxy, unsigned int index) {
+  if ((index + 1) * 2 > index_capacity_) {
+    const unsigned int capacity = index_capacity_ == 0 ? 64 : index_capacity_ * 2;
+    auto* slots = static_cast<index_slot_t*>(host_alloc_vector(sizeof(index_slot_t) * std::size_t{capacity}));
+    if (slots == nullptr) return false;
+    for (unsigned int i = 0; i < capacity; ++i) slots[i] = {nullptr, 0};
+    for (unsigned int k = 0; k < index_capacity_; ++k) {
+      if (index_slots_[k].proxy == nullptr) continue;
+      unsigned int i = slot_of(index_slots_[k].proxy, capacity);
+      while (slots[i].proxy != nullptr) i = (i + 1) & (capacity - 1);
+      slots[i] = index_slots_[k];
+    }
+    host_free_vector(index_slots_);
+    index_slots_ = slots;
+    index_capacity_ = capacity;
+  }
+  unsigned int i = slot_of(proxy, index_capacity_);
+  while (index_slots_[i].proxy != nullptr) i = (i + 1) & (index_capacity_ - 1);
+  index_slots_[i] = {proxy, index};
+  return true;
 }
 
 unsigned int unit_load_t::owner_root(unsigned int i) {
@@ -213,12 +248,16 @@ unsigned int unit_load_t::owner_root(unsigned int i) {
 // Units and names
 
 unit_base_t* unit_load_t::bind_name(const string& written, unit_base_t* defining) {
-  string_dyn_t<> name;
-  if (written.c_str()[0] == '.' ? !name.printf("%s%s", NAMELESS, written.c_str())
-                                : !name.copy(written)) {
-    error("[unit] Out of memory while scanning units from file '%s'.", file_name_.c_str());
-    return nullptr;
+  string_dyn_t<> prefixed;
+  const string* effective = &written;
+  if (written.c_str()[0] == '.') {
+    if (!prefixed.printf("%s%s", NAMELESS, written.c_str())) {
+      error("[unit] Out of memory while scanning units from file '%s'.", file_name_.c_str());
+      return nullptr;
+    }
+    effective = &prefixed;
   }
+  const string& name = *effective;
   if (!unit_name_t::is_valid_name(name, false)) {
     scanner_->report_position();
     error("[unit] The unit name '%s' is in wrong format.", name.c_str());
@@ -248,8 +287,9 @@ unit_base_t* unit_load_t::bind_name(const string& written, unit_base_t* defining
     return nullptr;
   }
   const unsigned int index = proxies_.size();
-  if (!proxy->set_name(name, false) || !proxies_.push_back(proxy) ||
-      !owner_parent_.push_back(index)) {
+  if (!proxy->set_name(*effective, false) || !proxies_.push_back(proxy) ||
+      !owner_parent_.push_back(index) || !remember_proxy(proxy, index)) {
+    if (owner_parent_.size() > index) owner_parent_.resize(index);
     if (proxies_.size() > index) proxies_.resize(index);
     proxy->destroy_unowned();
     scanner_->report_position();
@@ -257,7 +297,6 @@ unit_base_t* unit_load_t::bind_name(const string& written, unit_base_t* defining
     return nullptr;
   }
   proxy->add_reference();
-  proxy_indices_.put(&proxy, sizeof proxy, reinterpret_cast<void*>(std::uintptr_t{index} + 1));
   if (defining != nullptr) {
     proxy->owned = defining;
     proxy->linked = defining;
@@ -297,8 +336,7 @@ bool unit_load_t::read_unit(const string& type_name) {
   while (true) {
     if (!scanner_->scan_name()) return false;
     if (scanner_->value_text.empty()) break;
-    string_dyn_t<> attribute(scanner_->value_text);
-    if (!read_attribute(attribute)) return false;
+    if (!read_attribute(scanner_->value_text)) return false;
   }
   current_unit_ = nullptr;
   return true;
@@ -352,7 +390,11 @@ bool unit_load_t::read_attribute(const string& name) {
             a->name.c_str(), current_unit_name_.c_str(), unit_type_name());
       return false;
     }
-    if (!current_unit_->request_capacity(a, static_cast<unsigned int>(scanner_->unsigned_value))) {
+    // A count beyond the bytes of the file can never be filled; reserving it
+    // would let a short file claim gigabytes.
+    unsigned long long count = scanner_->unsigned_value;
+    if (count > file_size_) count = file_size_;
+    if (!current_unit_->request_capacity(a, static_cast<unsigned int>(count))) {
       scanner_->report_position();
       error("[unit] Failed to set the requested length of the array attribute '%s' of unit '%s' "
             "(of type '%s').",
@@ -484,7 +526,7 @@ bool unit_load_t::store_enum() {
 bool unit_load_t::store_pointer() {
   const unit_attribute_t* a = current_attribute_;
   if (scanner_->value_text == "null") return store(static_cast<unit_base_t*>(nullptr));
-  string_dyn_t<> written(scanner_->value_text);
+  const string& written = scanner_->value_text;  // binding scans nothing
   unit_base_t* target = bind_name(written, nullptr);
   if (target == nullptr) return false;
   if (!target->is_proxy() && current_unit_->check_value(a, target) != UCR_OK) {

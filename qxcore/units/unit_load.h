@@ -11,7 +11,6 @@
 #pragma once
 
 #include "qxcore/collections/arrays/array_dyn.h"
-#include "qxcore/collections/vptrhash.h"
 #include "qxcore/units/unit_proxy.h"
 #include "qxcore/units/unit_ptr.h"
 #include "qxcore/units/unit_system.h"
@@ -70,6 +69,7 @@ class QX_API unit_load_t {
   const char* unit_type_name() const;
   owner_ptr_t<unit_base_t>::ret_t take_tree(unsigned int i);
   unsigned int proxy_index(unit_base_t* proxy) const;  // 0xFFFFFFFF: not of this load
+  bool remember_proxy(unit_base_t* proxy, unsigned int index);
   unsigned int owner_root(unsigned int i);
 
   file_t* file_;
@@ -82,7 +82,12 @@ class QX_API unit_load_t {
   // that would close a loop is refused, since units that own each other
   // could never be destroyed.
   array_dyn_t<unsigned int> owner_parent_;
-  vptrhash_t proxy_indices_;
+  struct index_slot_t {
+    unit_base_t* proxy;
+    unsigned int index;
+  };
+  index_slot_t* index_slots_ = nullptr;  // open addressing, proxy -> index in proxies_
+  unsigned int index_capacity_ = 0;      // a power of two, or 0
   unit_base_t* current_proxy_ = nullptr;
   unit_base_t* current_unit_ = nullptr;
   string_dyn_t<> current_unit_name_;
@@ -90,6 +95,7 @@ class QX_API unit_load_t {
   bool current_is_array_ = false;
   unsigned int current_index_ = 0xFFFFFFFFu;
   string_dyn_t<> file_name_;
+  unsigned int file_size_ = 0;
 };
 
 }  // namespace quarn

@@ -6,7 +6,9 @@
 // common rule starts, so only they weigh lengths against the common rules.
 #include "qxcore/units/units_scanner.h"
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -400,6 +402,19 @@ bool units_scanner_t::unescape(const char* text, unsigned int length) {
   return true;
 }
 
+// A real-number token to its value: 1 converted, 0 not a float, -1 no memory.
+// The bit-pattern form, the one the saver writes for fractions, skips the copy.
+int units_scanner_t::convert_real(const char* p, unsigned int length, float* out) {
+  if (length == 9 && *p == '&') {
+    std::uint32_t bits = 0;
+    for (unsigned int i = 1; i < 9; ++i) bits = bits << 4 | static_cast<std::uint32_t>(hex_value(p[i]));
+    *out = std::bit_cast<float>(bits);
+    return 1;
+  }
+  if (!set_text(&token_text_, p, length)) return -1;
+  return string_to_float(out, token_text_) ? 1 : 0;
+}
+
 units_scanner_t::verdict_t units_scanner_t::vector_rule(const char* p, const char* end,
                                                         unsigned int components, bool quaternion,
                                                         const char* what) {
@@ -416,10 +431,11 @@ units_scanner_t::verdict_t units_scanner_t::vector_rule(const char* p, const cha
              !(quaternion && step_ == 2)) {
     ++step_;
   } else if (unsigned int length = real_length(p, end)) {
-    if (!set_text(&token_text_, p, length)) return no_memory();
     float value;
-    if (step_ % 2 == 0 || step_ > last || !string_to_float(&value, token_text_))
-      return fail(what, p, length);
+    if (step_ % 2 == 0 || step_ > last) return fail(what, p, length);
+    int converted = convert_real(p, length, &value);
+    if (converted < 0) return no_memory();
+    if (converted == 0) return fail(what, p, length);
     vector[(step_ - 1) / 2] = value;
     ++step_;
     advance(length);
@@ -545,8 +561,9 @@ units_scanner_t::verdict_t units_scanner_t::token_rule(const char* p, const char
     case STATE_REAL: {
       const unsigned int length = real_length(p, end);
       if (length == 0) return fail_char("real number", p);
-      if (!set_text(&token_text_, p, length)) return no_memory();
-      if (!string_to_float(&real_value, token_text_)) return fail("real number", p, length);
+      const int converted = convert_real(p, length, &real_value);
+      if (converted < 0) return no_memory();
+      if (converted == 0) return fail("real number", p, length);
       advance(length);
       return DELIVER;
     }

@@ -96,6 +96,7 @@ class units_scanner_t {
   }
   bool set_text(mstring_t* out, const char* text, unsigned int length) const;
   bool unescape(const char* text, unsigned int length);
+  int convert_real(const char* p, unsigned int length, float* out);
   void advance(unsigned int n);
   void pop_source();
 
