@@ -266,15 +266,16 @@ unit_base_t* unit_load_t::bind_name(const string& written, unit_base_t* defining
   unit_t* found = unit_system_t::find_unit(name);
   if (found != nullptr) {
     if (defining == nullptr) return found;
-    auto* proxy = static_cast<unit_proxy_u*>(static_cast<unit_base_t*>(found));
-    if (found->is_proxy() && proxy->linked.get() == nullptr) {
-      proxy->owned = defining;
-      proxy->linked = defining;
-      return proxy;
+    const unit_base_t* shown = found;
+    if (found->is_proxy()) {
+      auto* proxy = static_cast<unit_proxy_u*>(found);
+      if (proxy->linked.get() == nullptr) {
+        proxy->owned = defining;
+        proxy->linked = defining;
+        return proxy;
+      }
+      shown = proxy->linked.get();
     }
-    const unit_base_t* shown = found->is_proxy() && proxy->linked.get() != nullptr
-                                   ? proxy->linked.get()
-                                   : static_cast<unit_base_t*>(found);
     scanner_->report_position();
     error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').",
           name.c_str(), shown->get_unit_descriptor()->class_name->c_str());

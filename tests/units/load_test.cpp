@@ -166,6 +166,11 @@ TEST_F(load_test, hostile_files_report_and_leave_nothing) {
       {"@include \"nothere.units\"\n}", false, {"[unit] File '/in.units', line 4:", "Failed to open the file '/nothere.units'."}},
       {"@include nothere\n}", true, {at3, "Expecting include file name, found 'n'"}},
       {"@include \"a\" \"b\"\n}", true, {at3, "Expecting include file name, found '\"b\"'"}},
+      {"all_types : a { b: 01 }\n}", false, {at3, "Expecting attribute name/unit type name or closing bracket, found '1'"}},
+      {"all_types : a { b: truex }\n}", false, {at3, "[unit] The unit 'a' of type 'all_types' has no attribute named 'x'."}},
+      {"all_types : a { f: 1f }\n}", false, {at3, "Expecting ':', found '}'"}},
+      {"body : a { @include \"x\"\n }\n}", false, {at3, "Expecting attribute name/unit type name or closing bracket, found '@'"}},
+      {"all_types : a { link: NULL }\n}", false, {"[unit] File '/in.units':", "[unit] The unit 'a' of type 'all_types' has dangling pointer (to 'null') in the attribute named 'link'.", "[unit] File '/in.units':"}},
       {"$", false, {at3, "Expecting attribute name/unit type name or closing bracket, found '$'"}},
       {"}\n}", true, {"[unit] File '/in.units', line 4:", "Expecting end of file, found '}'"}},
   };
