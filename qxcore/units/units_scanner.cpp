@@ -637,6 +637,11 @@ bool units_scanner_t::scan(state_t state) {
     verdict_t verdict;
     if (state_ == STATE_INCLUDE_NAME || state_ == STATE_REST_OF_LINE || state_ == STATE_COMMENT) {
       verdict = special_state(p, end);
+    } else if (is_blank(*p) || *p == '\n') {
+      // Rules 9 and 10 inline: the common case between two tokens.
+      while (p < end && (is_blank(*p) || *p == '\n')) current_->line += *p++ == '\n';
+      current_->pos = p;
+      continue;
     } else {
       unsigned int length;
       int rule;
