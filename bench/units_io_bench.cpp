@@ -97,6 +97,14 @@ struct fixture_t {
     unit_system_t::clean_garbage();
   }
 
+  ~fixture_t() {
+    unit_system_t::clean_garbage();
+    ufs_unmount(device);
+    delete system;
+    delete bank;
+    std::filesystem::remove_all(dir);
+  }
+
   static std::string read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -35,6 +35,12 @@ void write_file(const std::string& path, const void* data, std::size_t size) {
   }
 }
 
+std::string* scratch_dir = nullptr;
+
+void remove_scratch() {
+  if (scratch_dir != nullptr) std::system(("rm -rf '" + *scratch_dir + "'").c_str());
+}
+
 world_t* make_world() {
   qxfuzz::start_library();
   auto* w = new world_t;
@@ -43,6 +49,8 @@ world_t* make_world() {
   const char* shm = access("/dev/shm", W_OK) == 0 ? "/dev/shm/qxcore_units_fuzz_XXXXXX" : nullptr;
   std::string base = shm != nullptr ? shm : pattern;
   w->dir = mkdtemp(base.data());
+  scratch_dir = new std::string(w->dir);
+  std::atexit(remove_scratch);
   const std::string part = "b: true s32: 3 f3: (0, 1, 0)\n own: part2 }\nbody : part2 { mass: 0.5 ";
   const std::string value = "(1, 2, 3) (1; 0, 0, 0)";
   write_file(w->dir + "/part.units", part.data(), part.size());
