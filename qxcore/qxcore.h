@@ -75,10 +75,12 @@
 #include "qxcore/units/unit_bank.h"
 #include "qxcore/units/unit_base.h"
 #include "qxcore/units/unit_declare.h"
+#include "qxcore/units/unit_load.h"
 #include "qxcore/units/unit_name.h"
 #include "qxcore/units/unit_proxy.h"
 #include "qxcore/units/unit_ptr.h"
 #include "qxcore/units/unit_resource_tie.h"
+#include "qxcore/units/unit_save.h"
 #include "qxcore/units/unit_structs.h"
 #include "qxcore/units/unit_system.h"
 

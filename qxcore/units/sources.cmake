@@ -1,5 +1,5 @@
 # The unit model: type registry, unit objects, attribute values, unit systems
-# and names, resource ties.
+# and names, resource ties; the units text format, its loader and saver.
 target_sources(qxcore PRIVATE
   units/attribute_checks.cpp
   units/attribute_text.cpp
@@ -16,4 +16,8 @@ target_sources(qxcore PRIVATE
   units/unit_resource_tie.cpp
   units/unit_structs.cpp
   units/unit_system.cpp
-  units/unit_type_queries.cpp)
+  units/unit_type_queries.cpp
+  units/unit_load.cpp
+  units/unit_save.cpp
+  units/units_scanner.cpp
+  units/units_text_writer.cpp)

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     demo::tour_images();
     demo::tour_platform();
     demo::tour_profiler();
+    demo::tour_units_io();
   }
 
   quarn::qxcore_shutdown();

@@ -17,5 +17,6 @@ void tour_math();
 void tour_images();
 void tour_platform();
 void tour_profiler();
+void tour_units_io();  // save a scene, load it into a fresh system, save the same bytes
 
 }  // namespace demo

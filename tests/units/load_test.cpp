@@ -1,0 +1,217 @@
+// Loading units files: hand-written golden files in the saver's layout and in
+// every other spelling the format allows, and hostile files that must fail
+// with their exact reports and leave nothing behind.
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "tests/units/units_io_fixture.h"
+
+namespace qxtest {
+namespace {
+
+std::uint32_t bits(float f) { return std::bit_cast<std::uint32_t>(f); }
+
+class load_test : public units_io_test {
+ protected:
+  load_test() {
+    lamp = make<body_t>();
+    lamp->set_name("lamp");
+    stone = make<unit_t>();
+    stone->set_name("stone");
+  }
+  owner_ptr_t<body_t> lamp;
+  owner_ptr_t<unit_t> stone;
+};
+
+TEST_F(load_test, golden_file_values_and_saved_bytes) {
+  const std::string golden = data("all_types.units");
+  ASSERT_TRUE(load_text(golden));
+  ASSERT_EQ(trees().size(), 1u);
+  auto* hero = static_cast<all_types_t*>(trees()[0]);
+  EXPECT_EQ(name_of(hero), "hero");
+  EXPECT_STREQ(hero->s.c_str(), "a b");
+  ASSERT_EQ(hero->s_a.size(), 2u);
+  EXPECT_STREQ(hero->s_a.data()[1].c_str(), "\xe9\"\\");
+  EXPECT_EQ(bits(hero->f), 0x3f000000u);
+  EXPECT_EQ(hero->f4.z, 8000001.0f);
+  EXPECT_EQ(bits(hero->f4.w), 0x7fc00001u);
+  EXPECT_EQ(hero->m.m[12], 5.0f);
+  EXPECT_EQ(hero->m.m[13], 6.0f);
+  EXPECT_EQ(hero->m_a.data()[0].m[1], 5.0f);
+  EXPECT_EQ(bits(hero->q_a.data()[0].w), 0x3f3504f3u);
+  EXPECT_EQ(hero->pl.d, -5.0f);
+  EXPECT_TRUE(std::signbit(hero->f3_a.data()[0].z));
+  EXPECT_EQ(hero->s64, INT64_MIN);
+  EXPECT_EQ(hero->u64, UINT64_MAX);
+  EXPECT_EQ(hero->s32x, INT32_MIN);
+  EXPECT_EQ(hero->e, shade_t::LIGHT);
+  EXPECT_EQ(hero->e_a.data()[0], 3);
+  EXPECT_EQ(name_of(hero->own.get()), "sidekick");
+  EXPECT_EQ(hero->link.get(), hero);
+  EXPECT_EQ(hero->link_a.data()[0], nullptr);
+  EXPECT_EQ(hero->link_a.data()[1], hero->own.get());
+  EXPECT_EQ(hero->res, lamp.get());
+  EXPECT_EQ(static_cast<body_t*>(hero->own.get())->mass, 0.25f);
+  EXPECT_TRUE(sink.errors().empty());
+  EXPECT_EQ(save({hero}, UTM_REFERENCED), golden);
+}
+
+TEST_F(load_test, every_other_spelling_reads_the_same_units) {
+  dir.write("loose_part.units", data("loose_part.units"));
+  ASSERT_TRUE(load_text(data("loose.units"), "loose.units"));
+  // Text after the final brace is reported, and forgiven.
+  EXPECT_EQ(sink.errors(), (std::vector<std::string>{"[unit] File '/loose.units', line 21:",
+                                                     "Expecting end of file, found 't'"}));
+  ASSERT_EQ(trees().size(), 1u);
+  EXPECT_EQ(save({trees()[0]}, UTM_REFERENCED), data("all_types.units"));
+}
+
+TEST_F(load_test, trees_nameless_units_and_named_roots) {
+  const std::string text = crlf(
+      "QxdNunit\n{\nbody : .x1 {}\nall_types : _nameless.k {\n own_a[]: .x1\n}\n"
+      "body : Root {}\n}\n");
+  ASSERT_TRUE(load_text(text));
+  ASSERT_EQ(trees().size(), 2u);  // in first-mention order
+  EXPECT_TRUE(trees()[0]->is_nameless());
+  EXPECT_EQ(static_cast<all_types_t*>(trees()[0])->own_a.size(), 1u);
+  EXPECT_TRUE(static_cast<all_types_t*>(trees()[0])->own_a.data()[0]->is_nameless());
+  EXPECT_EQ(name_of(trees()[1]), "root");
+  EXPECT_EQ(unit_system_t::find_unit("_nameless.x1"), nullptr);
+
+  loader.reset();  // the names are free again
+  file_t* f = fs_open(string_alias_t("/in.units"), FS_TYPE_VIRTUAL);
+  {
+    unit_load_t l(*f, system);
+    EXPECT_FALSE(l.load_tree_generic());
+    EXPECT_EQ(sink.errors().back(), "[unit] There are multiple unit trees in the file '/in.units'.");
+    EXPECT_FALSE(l.load_named_tree_generic(".x1"));
+    EXPECT_EQ(sink.errors().back(), "[unit] Can not filter nameless units based on name.");
+    f->seek(0, 0);
+    owner_ptr_t<unit_base_t> root = l.load_named_tree_generic("ROOT");
+    EXPECT_EQ(name_of(root.get()), "root");
+  }
+  delete f;
+}
+
+TEST_F(load_test, includes_continue_the_including_text) {
+  dir.write("sub/b.units", "hero {\n s32:\n@include \"a.units\"\n2) }\n");
+  const std::string main_text = "QxdNunit\n{\nall_types :\n@include \"sub/b.units\"\n}\n";
+  dir.write("sub/a.units", "-3 f2: (1,");  // ends inside a value
+  ASSERT_TRUE(load_text(main_text));
+  ASSERT_EQ(trees().size(), 1u);
+  auto* hero = static_cast<all_types_t*>(trees()[0]);
+  EXPECT_EQ(hero->s32, -3);
+  EXPECT_EQ(hero->f2.y, 2.0f);
+  EXPECT_TRUE(sink.errors().empty());
+
+  dir.write("sub/a.units", "-3 f2: (1,x");
+  EXPECT_FALSE(load_text(main_text));
+  EXPECT_EQ(sink.errors(), (std::vector<std::string>{
+                               "[unit] File '/sub/a.units', line 1:",
+                               "Included at '/sub/b.units', line 3:",
+                               "Included at '/in.units', line 4:", "Expecting 2D vector, found 'x'"}));
+}
+
+struct hostile_t {
+  const char* body;                   // after "QxdNunit\n{\n" unless it starts with '!'
+  bool ok;
+  std::vector<std::string> errors;    // every error message, in order
+};
+
+TEST_F(load_test, hostile_files_report_and_leave_nothing) {
+  const std::string at3 = "[unit] File '/in.units', line 3:";
+  const hostile_t cases[] = {
+      {"!Qxd", false, {"[unit] The file '/in.units' does not contain serialised units. (reported size 3 < 8)"}},
+      {"!QxdNuniT{}", false, {"[unit] The file '/in.units' does not contain serialised units - missing magic mark."}},
+      {"!QxdNunit x", false, {"[unit] File '/in.units', line 1:", "Expecting '{', found 'x'",
+                              "[unit] The file '/in.units' does not contain serialised units. (scan_open)"}},
+      {"nope : a {}\n}", false, {at3, "[unit] The 'nope' is not a unit type name."}},
+      {"part : a {}\n}", false, {at3, "[unit] The 'part' is not an abstract unit type name."}},
+      {"body : a { speed: 1 }\n}", false, {at3, "[unit] The unit 'a' of type 'body' has no attribute named 'speed'."}},
+      {"body : abcdefghijklmnop {}", false, {at3, "[unit] The unit name 'abcdefghijklmnop' is in wrong format."}},
+      {"body : k {}\nbody : k {}\n}", false, {"[unit] File '/in.units', line 4:", "[unit] The unit name 'k' is already taken by an existing unit (of type 'body')."}},
+      {"body : lamp {}\n}", false, {at3, "[unit] The unit name 'lamp' is already taken by an existing unit (of type 'body')."}},
+      {"all_types : a { s: \"abc\n}\n}\n", false, {at3, "Expecting string value, found '\"'"}},
+      {"all_types : a { s: \"\\q\" }\n}", false, {at3}},
+      {"all_types : a { s: \"\\x4\" }\n}", false, {at3}},
+      {"/* never closed\n", false, {"[unit] File '/in.units':", "Unexpected end of file."}},
+      {"/* a\n/* b */ }", false, {"[unit] File '/in.units':", "Unexpected end of file."}},
+      {"body : a {}\n// no line feed", false, {"[unit] File '/in.units', line 4:", "Expecting attribute name/unit type name or closing bracket, found '/'"}},
+      {"body : a {}\n} // no line feed", true, {"[unit] File '/in.units', line 4:", "Expecting end of file, found '/'"}},
+      {"all_types : a { s: abcde }\n}", false, {at3, "[unit] The requested value 'abcde' of the attribute 's' of unit 'a' (of type 'all_types') is out of the attribute domain."}},
+      {"all_types : a { f: 2 }\n}", false, {at3, "[unit] The requested value '2' of the attribute 'f' of unit 'a' (of type 'all_types') is out of the attribute domain."}},
+      {"all_types : a { f3: (0, 2, 0) }\n}", false, {at3, "[unit] The requested value '(0, 2, 0)' of the attribute 'f3' of unit 'a' (of type 'all_types') is out of the attribute domain."}},
+      {"all_types : a { s32x: 99999999999 }\n}", false, {at3, "[unit] The requested value 99999999999 of the attribute 's32x' of unit 'a' (of type 'all_types') is out of the attribute domain."}},
+      {"all_types : a { u32: 99999999999999999999999 }\n}", false, {at3, "[unit] The requested value 18446744073709551615 of the attribute 'u32' of unit 'a' (of type 'all_types') is out of the attribute domain."}},
+      {"all_types : a { u32: -1 }\n}", false, {at3, "Expecting unsigned value, found '-'"}},
+      {"all_types : a { f: 2.5F }\n}", false, {at3, "Expecting real number, found '2.5F'"}},
+      {"all_types : a { f: &3f80000 }\n}", false, {at3, "Expecting real number, found '&'"}},
+      {"all_types : a { f2: (1 2) }\n}", false, {at3, "Expecting 2D vector, found '2'"}},
+      {"all_types : a { q: (1, 0, 0, 0) }\n}", false, {at3, "Expecting quaternion, found ','"}},
+      {"all_types : a { b: maybe }\n}", false, {at3, "Expecting Boolean value, found 'm'"}},
+      {"all_types : a { s32_a[1]: 0 }\n}", false, {at3, "[unit] The values in array attribute 's32_a' of unit 'a' (of type 'all_types') must be specified in order - trying to set the element 1 of array of size 0."}},
+      {"all_types : a { s32_a[x]: 0 }\n}", false, {at3, "Expecting index, found 'x'"}},
+      {"all_types : a { s_a: 4294967296 }\n}", false, {at3, "[unit] The requested length of the array attribute 's_a' of unit 'a' (of type 'all_types') is too large."}},
+      {"all_types : a { s: x }", false, {"[unit] File '/in.units':", "Unexpected end of file."}},
+      {"all_types : a { e: blue }\n}", false, {at3, "[unit] The requested value 'blue' is outside the domain of the attribute 'e' of unit 'a' (of type 'all_types')."}},
+      {"all_types : a { e: 4 }\n}", false, {at3, "[unit] The requested value '4' is outside the domain of the attribute 'e' of unit 'a' (of type 'all_types')."}},
+      {"all_types : a { e: 0x100000000 }\n}", false, {at3, "[unit] The requested value 4294967296 of the attribute 'e' of unit 'a' (of type 'all_types') is too large."}},
+      {"all_types : a { link: ghost }\n}", false, {"[unit] File '/in.units':", "[unit] The unit 'a' of type 'all_types' has dangling pointer (to 'ghost') in the attribute named 'link'.", "[unit] File '/in.units':"}},
+      {"all_types : a { own: ghost }\n}", false, {"[unit] File '/in.units':", "[unit] File '/in.units':", "[unit] The unit 'a' of type 'all_types' has dangling pointer (to 'ghost') in the attribute named 'own'."}},
+      {"body : k {}\nall_types : a { own: k }\nall_types : b { own: k }\n}", false, {"[unit] File '/in.units', line 5:", "[unit] The unit 'k', referenced in the attribute 'own' of unit 'b' (of type 'all_types') is already owned by something else."}},
+      {"all_types : a { own: b }\nall_types : b { own_a[]: a }\n}", false, {"[unit] File '/in.units', line 4:", "[unit] The unit 'a', referenced in the attribute 'own_a' of unit 'b' (of type 'all_types') would own itself."}},
+      {"all_types : a { own: lamp }\n}", false, {at3, "[unit] The unit name 'lamp', referenced in the attribute 'own' of unit 'a' (of type 'all_types') is already taken."}},
+      {"plain : p { child: stone }\n}", false, {at3, "[unit] The requested value 'stone' of the attribute 'child' of unit 'p' (of type 'plain') is out of the attribute domain."}},
+      {"@include \"nothere.units\"\n}", false, {"[unit] File '/in.units', line 4:", "Failed to open the file '/nothere.units'."}},
+      {"@include nothere\n}", true, {at3, "Expecting include file name, found 'n'"}},
+      {"@include \"a\" \"b\"\n}", true, {at3, "Expecting include file name, found '\"b\"'"}},
+      {"all_types : a { b: 01 }\n}", false, {at3, "Expecting attribute name/unit type name or closing bracket, found '1'"}},
+      {"all_types : a { b: truex }\n}", false, {at3, "[unit] The unit 'a' of type 'all_types' has no attribute named 'x'."}},
+      {"all_types : a { f: 1f }\n}", false, {at3, "Expecting ':', found '}'"}},
+      {"body : a { @include \"x\"\n }\n}", false, {at3, "Expecting attribute name/unit type name or closing bracket, found '@'"}},
+      {"all_types : a { link: NULL }\n}", false, {"[unit] File '/in.units':", "[unit] The unit 'a' of type 'all_types' has dangling pointer (to 'null') in the attribute named 'link'.", "[unit] File '/in.units':"}},
+      {"$", false, {at3, "Expecting attribute name/unit type name or closing bracket, found '$'"}},
+      {"}\n}", true, {"[unit] File '/in.units', line 4:", "Expecting end of file, found '}'"}},
+  };
+  for (const hostile_t& c : cases) {
+    sink.messages.clear();
+    std::string text = c.body[0] == '!' ? std::string(c.body + 1) : "QxdNunit\n{\n" + std::string(c.body);
+    EXPECT_EQ(load_text(text), c.ok) << c.body;
+    if (c.errors.empty()) {
+      EXPECT_FALSE(sink.errors().empty()) << c.body;
+    } else {
+      EXPECT_EQ(sink.errors(), c.errors) << c.body;
+    }
+    loader.reset();
+    EXPECT_EQ(unit_system_t::find_unit("a"), nullptr) << c.body;
+    EXPECT_EQ(unit_system_t::find_unit("k"), nullptr) << c.body;
+  }
+}
+
+TEST_F(load_test, includes_that_never_end_are_refused) {
+  dir.write("self.units", "@include \"self.units\"\n");
+  EXPECT_FALSE(load_text("QxdNunit\n{\n@include \"self.units\"\n}\n"));
+  ASSERT_FALSE(sink.errors().empty());
+  EXPECT_EQ(sink.errors().back(), "[unit] Includes nest deeper than 32 files at '/self.units'.");
+  EXPECT_EQ(sink.errors()[1], "Included at '/self.units', line 1:");
+}
+
+TEST_F(load_test, every_truncation_of_a_valid_file_fails_cleanly) {
+  const std::string golden = data("all_types.units");
+  const std::size_t last_brace = golden.rfind('}');
+  for (std::size_t n = 0; n < golden.size(); ++n) {
+    sink.messages.clear();
+    const bool ok = load_text(golden.substr(0, n));
+    EXPECT_EQ(ok, n > last_brace) << n;
+    if (!ok) {
+      EXPECT_FALSE(sink.errors().empty()) << n;
+    }
+    loader.reset();
+    unit_system_t::clean_garbage();
+    EXPECT_EQ(unit_system_t::find_unit("hero"), nullptr) << n;
+  }
+}
+
+}  // namespace
+}  // namespace qxtest
