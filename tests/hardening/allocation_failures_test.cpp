@@ -164,3 +164,35 @@ TEST(AllocationFailures, UnitsNamesClonesAndGarbage) {
 
 }  // namespace
 }  // namespace qxtest
+
+namespace qxtest {
+namespace {
+
+TEST(AllocationFailures, UnitsFilesLoadAndSave) {
+  temp_dir_t dir;
+  dir.write("in.units",
+            "QxdNunit\r\n{\r\nunit : level.door {\r\n}\r\nunit : .0000.0001 {\r\n}\r\n"
+            "unit : level.hinge {\r\n}\r\n}\r\n");
+  refuse_each_allocation([&] {
+    unit_bank_t bank;
+    unit_system_t system(bank);
+    bool ok = false;
+    {
+      std::unique_ptr<file_t> in(fs_open(s(dir / "in.units"), FS_TYPE_NATIVE));
+      std::unique_ptr<file_t> out(fs_create(s(dir / "out.units"), FS_TYPE_NATIVE));
+      if (in != nullptr && out != nullptr) {
+        unit_load_t loader(*in, system);
+        if (loader.load() && loader.get_tree_count() == 3) {
+          unit_save_t saver(*out, UTM_OWNED);
+          for (unsigned int i = 0; i < loader.get_tree_count(); ++i) saver.add(loader.get_tree(i));
+          ok = saver.save(UPF_TEXT);
+        }
+      }
+    }
+    unit_system_t::clean_garbage();
+    return ok;
+  });
+}
+
+}  // namespace
+}  // namespace qxtest
