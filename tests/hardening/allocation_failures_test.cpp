@@ -2,6 +2,7 @@
 // reports and fails (or copes), leaves nothing behind, and works again once
 // memory is there.
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <memory>
 
@@ -191,6 +192,26 @@ TEST(AllocationFailures, UnitsFilesLoadAndSave) {
     }
     unit_system_t::clean_garbage();
     return ok;
+  });
+}
+
+}  // namespace
+}  // namespace qxtest
+
+namespace qxtest {
+namespace {
+
+// A plug-in that lends unit types, loaded and registering them into a bank.
+TEST(AllocationFailures, PluginLoad) {
+  temp_dir_t dir;  // a short link to the plug-in: file names hold 63 bytes
+  // The entry point is named after the file, so the link keeps the name.
+  std::filesystem::create_symlink(QXTEST_UNIT_TYPES_PLUGIN ".so", dir / "unit_types_plugin.so");
+  const std::string module = dir / "unit_types_plugin";
+  refuse_each_allocation([&] {
+    unit_bank_t bank;
+    dl_lib_t plugin(s(module));
+    bool ok = plugin.register_and_execute(0x756E6974, &bank) && bank.get_descriptor("prop") != nullptr;
+    return plugin.unregister() && ok;
   });
 }
 
