@@ -163,11 +163,6 @@ TEST(AllocationFailures, UnitsNamesClonesAndGarbage) {
   });
 }
 
-}  // namespace
-}  // namespace qxtest
-
-namespace qxtest {
-namespace {
 
 TEST(AllocationFailures, UnitsFilesLoadAndSave) {
   temp_dir_t dir;
@@ -195,11 +190,6 @@ TEST(AllocationFailures, UnitsFilesLoadAndSave) {
   });
 }
 
-}  // namespace
-}  // namespace qxtest
-
-namespace qxtest {
-namespace {
 
 // A plug-in that lends unit types, loaded and registering them into a bank.
 TEST(AllocationFailures, PluginLoad) {
