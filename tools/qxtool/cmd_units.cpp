@@ -17,7 +17,8 @@ extern const char UNITS_HELP[] =
     "          (the file is replaced only when it loads and saves whole)\n"
     "  --types MODULE  a plug-in (MODULE.so) that registers the host's unit types:\n"
     "          its dl_ops_t::dl_execute gets the code 0x756E6974 ('unit') and the\n"
-    "          quarn::unit_bank_t* to register them in\n"
+    "          quarn::unit_bank_t* to register them in; MODULE is at most 63\n"
+    "          characters, as for every plug-in the library loads\n"
     "Exit status: 0 every file loaded (and was written), 1 otherwise, 64 wrong usage.\n";
 
 namespace {
