@@ -120,20 +120,21 @@ TEST(SinkRegistry, ReportingFromASinkDoesNotRecurseWithoutEnd) {
   EXPECT_EQ(sink.received, 3);  // the message and two nested echoes
 }
 
-TEST(MessageStdio, WarningsAndErrorsGoToStderrOthersToStdout) {
-  quarn::message_stdio_t sink;
+// The console sink sends warnings and errors to stderr, the rest to stdout;
+// the debugger sink writes everything but verbose texts, while it lives.
+TEST(ConsoleSinks, StreamsPrefixesAndCrLf) {
   testing::internal::CaptureStdout();
   CaptureStderr();
-  quarn::warning("x %d", 5);
-  quarn::message("y");
-  quarn::verbose("z");
-  quarn::error("bad %s", "thing");
-  std::fflush(stdout);
+  {
+    quarn::message_stdio_t sink;
+    quarn::warning("x %d", 5);
+    quarn::message("y");
+    quarn::verbose("z");
+    quarn::error("bad %s", "thing");
+    std::fflush(stdout);
+  }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "y\r\nz\r\n");
   EXPECT_EQ(GetCapturedStderr(), "*** WARNING *** : x 5\r\n*** ERROR *** : bad thing\r\n");
-}
-
-TEST(DebugLogger, WritesEverythingButVerboseWithCrLfWhileItLives) {
   CaptureStderr();
   {
     quarn::debug_logger_t sink;

@@ -2,23 +2,13 @@
 // exist before qxcore_init, and unloading without qxcore_shutdown releases the
 // service objects through the host's scalar hook.
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
 
 namespace {
-
-int failures = 0;
-
-#define CHECK(condition)                                                                 \
-  do {                                                                                   \
-    if (!(condition)) {                                                                  \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                                        \
-    }                                                                                    \
-  } while (0)
 
 std::set<void*> scalar_blocks, vector_blocks;
 int scalar_releases = 0, wrong_releases = 0;
@@ -45,10 +35,7 @@ using init_fn = void (*)(void* (*)(unsigned int), void* (*)(unsigned int), void 
 
 void* load() {
   void* handle = dlopen(QXCORE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    std::fprintf(stderr, "dlopen: %s\n", dlerror());
-    std::exit(1);
-  }
+  EXPECT_NE(handle, nullptr) << dlerror();
   return handle;
 }
 
@@ -58,47 +45,42 @@ bool still_loaded() {
   return handle != nullptr;
 }
 
-void constants_exist_before_init() {
+TEST(Unload, ConstantsExistBeforeInit) {
   void* lib = load();
+  ASSERT_NE(lib, nullptr);
   auto hook = static_cast<void**>(dlsym(lib, "qxcore_system_new"));
-  CHECK(hook != nullptr && *hook == nullptr);
+  EXPECT_TRUE(hook != nullptr && *hook == nullptr);
   // string::EMPTY and string::WHITESPACE are references; each symbol holds the
   // address of a string whose first member is its text pointer.
   auto empty = static_cast<const char* const* const*>(dlsym(lib, "_ZN5quarn6string5EMPTYE"));
   auto blanks = static_cast<const char* const* const*>(dlsym(lib, "_ZN5quarn6string10WHITESPACEE"));
-  CHECK(empty != nullptr && std::strcmp(**empty, "") == 0);
-  CHECK(blanks != nullptr && std::strcmp(**blanks, " \t\n\r\f") == 0);
+  EXPECT_TRUE(empty != nullptr && std::strcmp(**empty, "") == 0);
+  EXPECT_TRUE(blanks != nullptr && std::strcmp(**blanks, " \t\n\r\f") == 0);
   dlclose(lib);
-  CHECK(!still_loaded());
+  EXPECT_FALSE(still_loaded());
 }
 
 // Unloading releases the four services, the default resource tie and the
 // profiler's root node and root zone, unless qxcore_shutdown already did.
-void unload_releases_what_shutdown_left(bool shut_down) {
-  void* lib = load();
-  auto init = reinterpret_cast<init_fn>(dlsym(lib, "qxcore_init"));
-  auto shutdown = reinterpret_cast<void (*)()>(dlsym(lib, "qxcore_shutdown"));
-  CHECK(init != nullptr && shutdown != nullptr);
-  if (init == nullptr || shutdown == nullptr) return;
-  init(host_new, host_new_vector, host_delete, host_delete_vector, 0x40000002);
-  CHECK(scalar_blocks.size() == 7);
-  if (shut_down) shutdown();
-  CHECK(scalar_blocks.size() == (shut_down ? 0 : 7));
-  scalar_releases = 0;
-  dlclose(lib);
-  CHECK(!still_loaded());
-  CHECK(scalar_releases == (shut_down ? 0 : 7));
-  CHECK(scalar_blocks.empty());
-  CHECK(vector_blocks.empty());
+TEST(Unload, ReleasesWhatShutdownLeft) {
+  for (bool shut_down : {false, true}) {
+    SCOPED_TRACE(shut_down ? "after qxcore_shutdown" : "without qxcore_shutdown");
+    void* lib = load();
+    ASSERT_NE(lib, nullptr);
+    auto init = reinterpret_cast<init_fn>(dlsym(lib, "qxcore_init"));
+    auto shutdown = reinterpret_cast<void (*)()>(dlsym(lib, "qxcore_shutdown"));
+    ASSERT_TRUE(init != nullptr && shutdown != nullptr);
+    init(host_new, host_new_vector, host_delete, host_delete_vector, 0x40000002);
+    EXPECT_EQ(scalar_blocks.size(), 7u);
+    if (shut_down) shutdown();
+    EXPECT_EQ(scalar_blocks.size(), shut_down ? 0u : 7u);
+    scalar_releases = 0;
+    dlclose(lib);
+    EXPECT_FALSE(still_loaded());
+    EXPECT_EQ(scalar_releases, shut_down ? 0 : 7);
+    EXPECT_TRUE(scalar_blocks.empty() && vector_blocks.empty());
+    EXPECT_EQ(wrong_releases, 0);
+  }
 }
 
 }  // namespace
-
-int main() {
-  constants_exist_before_init();
-  unload_releases_what_shutdown_left(false);
-  unload_releases_what_shutdown_left(true);
-  CHECK(wrong_releases == 0);
-  if (failures == 0) std::printf("unload test passed\n");
-  return failures == 0 ? 0 : 1;
-}

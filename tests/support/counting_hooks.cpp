@@ -22,7 +22,7 @@ struct ledger_t {
   std::unordered_map<const void*, block_t> blocks;
   allocation_stats_t stats;
   std::vector<std::size_t (*)()> retained_counters;
-  long allowed = -1;  // -1: no refusals
+  long allowed = -1;         // -1: no refusals
   bool refuse_once = false;  // after the refusal, allow everything again
 };
 
@@ -66,12 +66,6 @@ void give(void* p, bool scalar) {
   std::free(p);
 }
 
-// The block at p; an unknown pointer reads as a zero-sized vector block.
-block_t find_block(const void* p) {
-  auto it = ledger().blocks.find(p);
-  return it != ledger().blocks.end() ? it->second : block_t{0, false};
-}
-
 }  // namespace
 
 void* counting_new(unsigned int size) { return take(size, true); }
@@ -88,8 +82,8 @@ std::map<const void*, std::size_t> live_block_sizes() {
 }
 
 bool is_live(const void* p) { return ledger().blocks.count(p) != 0; }
-bool is_scalar_block(const void* p) { return find_block(p).scalar; }
-std::size_t block_size(const void* p) { return find_block(p).size; }
+bool is_scalar_block(const void* p) { return is_live(p) && ledger().blocks.at(p).scalar; }
+std::size_t block_size(const void* p) { return is_live(p) ? ledger().blocks.at(p).size : 0; }
 
 void install_counting_hooks(unsigned int cpu_flags) {
   quarn::qxcore_init(counting_new, counting_new_vector, counting_delete, counting_delete_vector,
