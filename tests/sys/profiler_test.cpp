@@ -123,24 +123,28 @@ void expect_within(unsigned long long measured, const span_t& s) {
   EXPECT_LE(double(measured), s.high());
 }
 
+// Runs `body` in a sample of `name`, reading the clock around it.
+template <class F>
+span_t timed(const char* name, F&& body) {
+  span_t s;
+  s.outside_start = quarn::tmr_read();
+  {
+    profiler_sample_t sample(name);
+    s.inside_start = quarn::tmr_read();
+    body();
+    s.inside_end = quarn::tmr_read();
+  }
+  s.outside_end = quarn::tmr_read();
+  return s;
+}
+
 TEST_F(Profiler, TimesAgreeWithTheMillisecondClock) {
   // work sleeps 20 ms itself and 30 ms in physics.
-  span_t work_span, physics_span;
-  work_span.outside_start = quarn::tmr_read();
-  {
-    profiler_sample_t w(WORK);
-    work_span.inside_start = quarn::tmr_read();
+  span_t physics_span;
+  const span_t work_span = timed(WORK, [&] {
     sleep_ms(20);
-    physics_span.outside_start = quarn::tmr_read();
-    {
-      profiler_sample_t p(PHYSICS);
-      physics_span.inside_start = quarn::tmr_read();
-      sleep_ms(30);
-      physics_span.inside_end = quarn::tmr_read();
-    }
-    physics_span.outside_end = work_span.inside_end = quarn::tmr_read();
-  }
-  work_span.outside_end = quarn::tmr_read();
+    physics_span = timed(PHYSICS, [] { sleep_ms(30); });
+  });
   const profiler_node_t* work = child(quarn::profiler_tree(), WORK);
   const profiler_node_t* physics = child(work, PHYSICS);
   expect_within(work->total_time[0], work_span);
@@ -155,18 +159,12 @@ TEST_F(Profiler, TimesAgreeWithTheMillisecondClock) {
 
   // Recursion deepens one node, and its time runs from the outermost entry
   // only: about 30 ms here, not 45.
-  span_t render_span;
-  render_span.outside_start = quarn::tmr_read();
-  {
-    profiler_sample_t outer_sample(RENDER);
-    render_span.inside_start = quarn::tmr_read();
+  span_t render_span = timed(RENDER, [] {
     sleep_ms(15);
-    profiler_sample_t inner_sample(RENDER);
+    profiler_sample_t inner(RENDER);
     EXPECT_EQ(child(quarn::profiler_tree(), RENDER)->depth, 2u);
     sleep_ms(15);
-    render_span.inside_end = quarn::tmr_read();
-  }
-  render_span.outside_end = quarn::tmr_read();
+  });
   const profiler_node_t* render = child(quarn::profiler_tree(), RENDER);
   EXPECT_TRUE(render->first_child == nullptr && render->calls[0] == 2 && render->depth == 0);
   expect_within(render->total_time[0], render_span);
@@ -197,7 +195,14 @@ TEST_F(Profiler, FrameRingWrapsAfter64AndPauseReusesASlot) {
   EXPECT_EQ(collecting(), 1u);
 }
 
-TEST_F(Profiler, MisuseIsReportedAndSamplesOutsideTheLifetimeDoNothing) {
+// A file whose every write fails.
+class FailingFile : public quarn::file_t {
+ public:
+  FailingFile() : file_t(nullptr, quarn::string::EMPTY) {}
+  bool write(const void*, unsigned int) override { return false; }
+};
+
+TEST_F(Profiler, MisuseAndTraceFailuresAreReportedAndNothingWorksOutsideTheLifetime) {
   qxtest::capture_sink_t sink;
   EXPECT_EQ(quarn::profiler_tree()->tree_calls(64), 0u);
   EXPECT_EQ(quarn::profiler_zones()->self_time(100), 0u);
@@ -206,12 +211,21 @@ TEST_F(Profiler, MisuseIsReportedAndSamplesOutsideTheLifetimeDoNothing) {
   auto* inner = new profiler_sample_t(PHYSICS);
   delete outer;  // out of order: reported, nothing left
   delete inner;
-  EXPECT_EQ(sink.errors(), (std::vector<std::string>{
-                               "[sys] profiler: frame slot 64 is not below 64",
-                               "[sys] profiler: frame slot 100 is not below 64",
-                               "[sys] profiler: a sample needs a region name",
-                               "[sys] profiler: the sample 'work' closed while 'physics' was "
-                               "open; samples close in reverse order"}));
+  FailingFile failing;
+  EXPECT_FALSE(quarn::profiler_write_trace(&failing));
+  EXPECT_FALSE(quarn::profiler_write_trace(nullptr));
+  EXPECT_FALSE(quarn::profiler_write_trace(quarn::string_alias_t("/no/such/dir/t.json"),
+                                           quarn::FS_TYPE_VIRTUAL));
+  EXPECT_EQ(sink.errors(),
+            (std::vector<std::string>{
+                "[sys] profiler: frame slot 64 is not below 64",
+                "[sys] profiler: frame slot 100 is not below 64",
+                "[sys] profiler: a sample needs a region name",
+                "[sys] profiler: the sample 'work' closed while 'physics' was "
+                "open; samples close in reverse order",
+                "[sys] profiler: cannot write the trace to ''",
+                "[sys] profiler: no file to write the trace into",
+                "[sys] profiler: cannot create the trace file '/no/such/dir/t.json'"}));
 
   auto* open = new profiler_sample_t(RENDER);
   quarn::qxcore_shutdown();
@@ -219,6 +233,7 @@ TEST_F(Profiler, MisuseIsReportedAndSamplesOutsideTheLifetimeDoNothing) {
   { profiler_sample_t ignored(PHYSICS); }
   delete open;  // its node went with the shut-down
   EXPECT_EQ(quarn::profiler_elapsed_time(), 0u);
+  EXPECT_FALSE(quarn::profiler_write_trace(nullptr));
   qxtest::install_counting_hooks();
   EXPECT_EQ(quarn::profiler_tree()->first_child, nullptr);
 }
@@ -242,12 +257,6 @@ std::string expected_node(const profiler_node_t* n, unsigned int slot,
          ",\"total\":" + std::to_string(n->total_time[slot]) + ",\"children\":[" + children + "]}";
 }
 
-class FailingFile : public quarn::file_t {
- public:
-  FailingFile() : file_t(nullptr, quarn::string::EMPTY) {}
-  bool write(const void*, unsigned int) override { return false; }
-};
-
 TEST_F(Profiler, TraceNestsLikeTheRecordedTree) {
   for (int f = 0; f < 3; ++f) {
     profiler_sample_t frame(FRAME);
@@ -267,36 +276,16 @@ TEST_F(Profiler, TraceNestsLikeTheRecordedTree) {
   ASSERT_TRUE(quarn::profiler_write_trace(quarn::string_alias_t((dir / "trace.json").c_str()),
                                           quarn::FS_TYPE_NATIVE));
 
-  const std::map<const char*, const char*> zones = {{quarn::profiler_tree()->name, "?"},
-                                                    {FRAME, "?"},
-                                                    {PHYSICS, SIM},
-                                                    {RENDER, GFX},
-                                                    {SHADOWS, GFX}};
+  const profiler_node_t* root = quarn::profiler_tree();
+  const std::map<const char*, const char*> zones{
+      {root->name, "?"}, {FRAME, "?"}, {PHYSICS, SIM}, {RENDER, GFX}, {SHADOWS, GFX}};
   std::string expected = "[";
   for (unsigned int slot = 0; slot < 3; ++slot)
-    expected += (slot ? "," : "") + expected_node(quarn::profiler_tree(), slot, zones);
+    expected += (slot ? "," : "") + expected_node(root, slot, zones);
   dir.write("expected.json", expected + "]");
   const std::string command = std::string(QXTEST_PYTHON) + " " + QXTEST_CHECK_TRACE + " " +
                               (dir / "trace.json") + " " + (dir / "expected.json");
   EXPECT_EQ(std::system(command.c_str()), 0) << expected;
-}
-
-TEST_F(Profiler, TraceFailuresAreReported) {
-  {
-    qxtest::capture_sink_t sink;
-    FailingFile failing;
-    EXPECT_FALSE(quarn::profiler_write_trace(&failing));
-    EXPECT_FALSE(quarn::profiler_write_trace(nullptr));
-    EXPECT_FALSE(quarn::profiler_write_trace(quarn::string_alias_t("/no/such/dir/t.json"),
-                                             quarn::FS_TYPE_VIRTUAL));
-    EXPECT_EQ(sink.errors(),
-              (std::vector<std::string>{
-                  "[sys] profiler: cannot write the trace to ''",
-                  "[sys] profiler: no file to write the trace into",
-                  "[sys] profiler: cannot create the trace file '/no/such/dir/t.json'"}));
-  }
-  quarn::qxcore_shutdown();
-  EXPECT_FALSE(quarn::profiler_write_trace(nullptr));  // not running
 }
 
 }  // namespace
