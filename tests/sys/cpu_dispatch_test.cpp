@@ -84,30 +84,38 @@ TEST_F(CpuDispatch, TrampolineMessages) {
 }
 
 TEST_F(CpuDispatch, BindingRules) {
-  quarn::init_cpu_trampoline(quarn::CPU_FORCE_PLAIN | quarn::CPU_FEATURE_SSE2, false);
+  quarn::init_cpu_trampoline(0, false);  // no features: every entry plain
   EXPECT_EQ(quarn::rgb_stream_add, quarn::default_rgb_stream_add);
-  EXPECT_EQ(quarn::rgb_stream_scaled_add_noalpha, quarn::default_rgb_stream_scaled_add_noalpha);
+  auto* const plain_copy = quarn::mm_memcpy;
+  auto* const plain_product = quarn::mult_matrix_matrix_lo;
+  const unsigned int FPU = quarn::CPU_FEATURE_FPU, SSE = quarn::CPU_FEATURE_SSE,
+                     SSE2 = quarn::CPU_FEATURE_SSE2;
+  // The SSE matrix products need the FPU and SSE bits, the SSE2 routines SSE2
+  // itself (SSE alone is not enough); the force bit keeps every entry plain.
+  const struct {
+    unsigned int flags;
+    bool products, sse2;
+  } cases[] = {{quarn::CPU_FORCE_PLAIN | FPU | SSE | SSE2, false, false},
+               {SSE | SSE2, false, true},
+               {FPU | SSE, true, false},
+               {FPU | SSE2, false, true},
+               {FPU | SSE | SSE2, true, true}};
+  for (const auto& c : cases) {
+    quarn::init_cpu_trampoline(c.flags, false);
+    EXPECT_EQ(quarn::mult_matrix_matrix_lo != plain_product, c.products) << std::hex << c.flags;
+    EXPECT_EQ(quarn::mm_memcpy != plain_copy, c.sse2) << std::hex << c.flags;
+    EXPECT_EQ(quarn::rgb_stream_add != quarn::default_rgb_stream_add, c.sse2) << c.flags;
+    EXPECT_EQ(quarn::rgb_stream_scaled_add_noalpha != quarn::default_rgb_stream_scaled_add_noalpha,
+              c.sse2)
+        << c.flags;
+  }
+  // A host-given mask still leaves the text queries detecting; the force bit
+  // answers the plain identification.
+  EXPECT_EQ(std::string(quarn::get_cpu_vendor()), cpuinfo()["vendor_id"]);
+  quarn::init_cpu_trampoline(quarn::CPU_FORCE_PLAIN | SSE2, false);
   EXPECT_EQ(quarn::identify_cpu(), 2u);
   EXPECT_STREQ(quarn::get_cpu_name(), "CPU unoptimized code path");
   EXPECT_STREQ(quarn::get_cpu_vendor(), "CPU unoptimized code path");
-  void* (*plain_copy)(void*, const void*, unsigned int) = quarn::mm_memcpy;
-  auto* const plain_product = quarn::mult_matrix_matrix_lo;
-
-  // The matrix products need both the FPU and the SSE bit.
-  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_SSE | quarn::CPU_FEATURE_SSE2, false);
-  EXPECT_EQ(quarn::mult_matrix_matrix_lo, plain_product);
-  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE, false);
-  EXPECT_NE(quarn::mult_matrix_matrix_lo, plain_product);
-
-  // SSE alone does not bind the SSE2 routines; SSE2 does.
-  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE, false);
-  EXPECT_EQ(quarn::rgb_stream_add, quarn::default_rgb_stream_add);
-  EXPECT_EQ(quarn::mm_memcpy, plain_copy);
-  quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE2, false);
-  EXPECT_NE(quarn::rgb_stream_add, quarn::default_rgb_stream_add);
-  EXPECT_NE(quarn::mm_memcpy, plain_copy);
-  // A host-given mask still leaves the text queries detecting.
-  EXPECT_EQ(std::string(quarn::get_cpu_vendor()), cpuinfo()["vendor_id"]);
 }
 
 TEST(CpuFlagNames, NamesInTheirFixedOrder) {
