@@ -108,9 +108,7 @@ TEST_F(DynamicLibraryTest, LifeOfAPlugin) {
   // registering twice and unregistering once (each load takes a reference).
   for (int loads : {1, 2}) {
     dl_lib_t again = lib_named(plugin("plugin_ok"));
-    for (int i = 0; i < loads; ++i) {
-      ASSERT_TRUE(again.register_only());
-    }
+    for (int i = 0; i < loads; ++i) ASSERT_TRUE(again.register_only());
     EXPECT_TRUE(loads == 1 || again.unregister());
     void* left = loaded(file);
     ASSERT_NE(left, nullptr) << loads;
