@@ -7,10 +7,13 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tests/support/capture_sink.h"
 
 namespace {
+
+using texts_t = std::vector<std::string>;
 
 struct parser_t : quarn::text_parser_t {
   explicit parser_t(const char* text) {
@@ -21,24 +24,28 @@ struct parser_t : quarn::text_parser_t {
     read_token(buf, max);
     return buf;
   }
+  // "text@line": what a read gave and the line counted after it.
+  std::string at_line(const std::string& text) {
+    return text + "@" + std::to_string(report_current_line());
+  }
+  // "length:text" from read_line or read_one_line.
+  std::string line(unsigned int (text_parser_t::*read)(char*, unsigned int), unsigned int max) {
+    char buf[64];
+    unsigned int length = (this->*read)(buf, max);
+    return std::to_string(length) + ":" + buf;
+  }
 };
 
 TEST(TextParser, TokensCommentsAndLines) {
   parser_t p("  # c\n a b\n");
-  EXPECT_EQ(p.token(), "a");
-  EXPECT_EQ(p.report_current_line(), 1);
-  EXPECT_EQ(p.token(), "b");
-  EXPECT_EQ(p.report_current_line(), 2);
+  EXPECT_EQ((texts_t{p.at_line(p.token()), p.at_line(p.token())}), (texts_t{"a@1", "b@2"}));
   EXPECT_TRUE(p.finished_reading());
   EXPECT_EQ(p.token(), "");
 
   parser_t q("alpha#x\r\n\r\n  beta\tgamma # tail\ndelta");
-  EXPECT_EQ(q.token(), "alpha");
-  EXPECT_EQ(q.token(), "beta");
-  EXPECT_EQ(q.report_current_line(), 2);
-  EXPECT_EQ(q.token(3), "gam");  // cut at max; the rest is the next token
-  EXPECT_EQ(q.token(), "ma");
-  EXPECT_EQ(q.token(), "delta");
+  // gamma is cut at max 3; the rest is the next token.
+  EXPECT_EQ((texts_t{q.token(), q.at_line(q.token()), q.token(3), q.token(), q.token()}),
+            (texts_t{"alpha", "beta@2", "gam", "ma", "delta"}));
   q.undo_read();
   EXPECT_EQ(q.token(), "delta");
   q.reset();
@@ -53,45 +60,34 @@ TEST(TextParser, TokensCommentsAndLines) {
 }
 
 TEST(TextParser, Lines) {
+  using quarn::text_parser_t;
+  // read_line skips blank and comment-only lines and trims comments and blanks.
   parser_t p("first line  \n  # only a comment\n\r\n   \n  second # note \t\nlast");
-  char buf[64];
-  EXPECT_EQ(p.read_line(buf, 63), 10u);
-  EXPECT_STREQ(buf, "first line");
-  EXPECT_EQ(p.read_line(buf, 63), 6u);
-  EXPECT_STREQ(buf, "second");
-  EXPECT_EQ(p.report_current_line(), 5);
-  EXPECT_EQ(p.read_line(buf, 63), 4u);
-  EXPECT_STREQ(buf, "last");
-  EXPECT_EQ(p.read_line(buf, 63), 0u);
-  EXPECT_STREQ(buf, "");
-
+  EXPECT_EQ((texts_t{p.line(&text_parser_t::read_line, 63),
+                     p.at_line(p.line(&text_parser_t::read_line, 63)),
+                     p.line(&text_parser_t::read_line, 63), p.line(&text_parser_t::read_line, 63)}),
+            (texts_t{"10:first line", "6:second@5", "4:last", "0:"}));
+  // read_one_line takes the raw line; past max the rest of it ("e") is lost.
   parser_t raw("abcdef\nxy");
-  EXPECT_EQ(raw.read_one_line(buf, 4), 4u);  // "abcd", and "e" is lost
-  EXPECT_STREQ(buf, "abcd");
-  EXPECT_EQ(raw.read_one_line(buf, 63), 1u);
-  EXPECT_STREQ(buf, "f");
-  EXPECT_EQ(raw.report_current_line(), 1);
-  EXPECT_EQ(raw.read_one_line(buf, 63), 2u);
-  EXPECT_STREQ(buf, "xy");
+  EXPECT_EQ((texts_t{raw.line(&text_parser_t::read_one_line, 4),
+                     raw.at_line(raw.line(&text_parser_t::read_one_line, 63)),
+                     raw.line(&text_parser_t::read_one_line, 63)}),
+            (texts_t{"4:abcd", "1:f@1", "2:xy"}));
 }
 
 TEST(TextParser, Numbers) {
   parser_t p("1.5 -2e3 0x10 017 9 x 3");
   float f[2];
-  EXPECT_EQ(p.read_float(f, 2), 2);
-  EXPECT_EQ(f[0], 1.5f);
-  EXPECT_EQ(f[1], -2000.0f);
   int i[3];
+  EXPECT_EQ(p.read_float(f, 2), 2);
   EXPECT_EQ(p.read_int(i, 3, 0), 3);  // base 0: hexadecimal, octal, decimal
-  EXPECT_EQ(i[0], 16);
-  EXPECT_EQ(i[1], 15);
-  EXPECT_EQ(i[2], 9);
+  EXPECT_EQ((std::vector<float>{f[0], f[1], float(i[0]), float(i[1]), float(i[2])}),
+            (std::vector<float>{1.5f, -2000.0f, 16, 15, 9}));
   EXPECT_EQ(p.read_int(i, 1, 10), -1);  // "x"
   EXPECT_EQ(p.read_float(f, 2), -1);    // "3", then nothing
   EXPECT_EQ(f[0], 3.0f);
-  EXPECT_EQ(p.read_float(f, 0), 0);
-  EXPECT_EQ(p.read_float(f, -2), -2);
-  EXPECT_EQ(p.read_int(i, -2, 10), 0);
+  EXPECT_EQ((std::vector<int>{p.read_float(f, 0), p.read_float(f, -2), p.read_int(i, -2, 10)}),
+            (std::vector<int>{0, -2, 0}));
 
   parser_t tiny("1e-40 1.5f 99999999999");
   EXPECT_EQ(tiny.read_float(f, 1), 1);
@@ -120,26 +116,24 @@ TEST(TextParser, Vectors) {
 }
 
 TEST(TextParser, Strings) {
+  // A delimiter of 0 takes the quote found, or a blank-ended word with "\ " escapes;
+  // no escapes inside single quotes; "end" runs into the end of the buffer.
   parser_t p("  \"say \\\"hi\\\"\" next 'single \\q' bare\\ word end");
   char buf[64];
-  EXPECT_EQ(p.read_string(buf, 64, 0), 8);
-  EXPECT_STREQ(buf, "say \"hi\"");
-  EXPECT_EQ(p.token(), "next");
-  EXPECT_EQ(p.read_string(buf, 64, 0), 9);  // no escapes inside single quotes
-  EXPECT_STREQ(buf, "single \\q");
-  EXPECT_EQ(p.read_string(buf, 64, 0), 9);
-  EXPECT_STREQ(buf, "bare word");
-  EXPECT_EQ(p.read_string(buf, 64, ' '), -1);  // "end" runs into the end of the buffer
-  EXPECT_EQ(p.read_string(buf, 64, 0), -1);
+  auto read = [&](parser_t& from, int size, char delimiter) {
+    int length = from.read_string(buf, size, delimiter);
+    return std::to_string(length) + (length >= 0 ? ":" + std::string(buf, length) : "");
+  };
+  EXPECT_EQ((texts_t{read(p, 64, 0), p.token(), read(p, 64, 0), read(p, 64, 0), read(p, 64, ' '),
+                     read(p, 64, 0)}),
+            (texts_t{"8:say \"hi\"", "next", "9:single \\q", "9:bare word", "-1", "-1"}));
 
   parser_t cut("\"abcdefgh\" rest");
-  EXPECT_EQ(cut.read_string(buf, 4, 0), 4);
-  EXPECT_EQ(std::string(buf, 4), "abc\"");  // the delimiter closes the cut text
+  EXPECT_EQ(read(cut, 4, 0), "4:abc\"");  // the delimiter closes the cut text
 
   parser_t spaced("a\n b ");
-  EXPECT_EQ(spaced.read_string(buf, 64, ' '), 1);
-  EXPECT_EQ(spaced.read_string(buf, 64, ' '), 1);
-  EXPECT_EQ(spaced.report_current_line(), 1);
+  EXPECT_EQ((texts_t{read(spaced, 64, ' '), spaced.at_line(read(spaced, 64, ' '))}),
+            (texts_t{"1:a", "1:b@1"}));
 }
 
 TEST(TextParser, Blocks) {
@@ -162,15 +156,12 @@ TEST(TextParser, Blocks) {
 TEST(TextParser, GetToken) {
   char dst[32];
   const char* src = "key=value";
-  const char* next = quarn::v_get_token(src, dst, '=');
+  EXPECT_EQ(quarn::v_get_token(src, dst, '='), src + 3);  // on the delimiter
   EXPECT_STREQ(dst, "key");
-  EXPECT_EQ(next, src + 3);  // on the delimiter
-  next = quarn::v_get_token("one two", dst, ' ');
+  EXPECT_STREQ(quarn::v_get_token("one two", dst, ' '), "two");  // after a blank delimiter
   EXPECT_STREQ(dst, "one");
-  EXPECT_STREQ(next, "two");  // after a blank delimiter
-  next = quarn::v_get_token("last", dst, ',');
+  EXPECT_STREQ(quarn::v_get_token("last", dst, ','), "");
   EXPECT_STREQ(dst, "last");
-  EXPECT_EQ(*next, '\0');
   EXPECT_EQ(quarn::v_get_token("", dst, ','), nullptr);
   EXPECT_EQ(quarn::v_get_token(nullptr, dst, ','), nullptr);
 
