@@ -227,7 +227,8 @@ TEST(MstringPrintf, DynamicNeverCutsFixedReportsTheCut) {
 
   fixed_t<5> f;
   auto print = [&f](const char* format, auto value) {
-    return (f.printf(format, value) ? "whole " : "cut ") + std::string(f.c_str());
+    bool whole = f.printf(format, value);
+    return (whole ? "whole " : "cut ") + std::string(f.c_str());
   };
   EXPECT_EQ((texts_t{print("%d", 1234), print("%d", 987654), print("%s", "")}),
             (texts_t{"whole 1234", "cut 9876", "whole "}));
