@@ -57,7 +57,7 @@ struct out_t {
   }
 };
 
-TEST(PathSplit, TablesIntoGrowingFixedNullAndAliasedOutputs) {
+TEST(PathSplit, TablesOfBothFormsIntoEveryKindOfOutput) {
   const std::tuple<const char*, texts_t> three_part[] = {
       {"", {"", ""}},    {"dir/", {"dir", ""}},      {"file.txt", {"", "file.txt"}},
       {"/", {"", ""}},   {"a//b", {"a/", "b"}},      {"a/b.c/d.txt", {"a/b.c", "d.txt"}},
@@ -67,19 +67,27 @@ TEST(PathSplit, TablesIntoGrowingFixedNullAndAliasedOutputs) {
     quarn::v_fnsplit(text(path), &dir, &name);
     EXPECT_EQ((texts_t{dir.c_str(), name.c_str()}), parts) << path;
   }
-  const std::tuple<const char*, texts_t> four_part[] = {
-      {"", {"", "", ""}},
-      {"dir/", {"dir", "", ""}},
-      {"a.b/c", {"a.b", "c", ""}},
-      {"file.", {"", "file", "."}},
-      {"noext", {"", "noext", ""}},
-      {"/root.txt", {"", "root", ".txt"}},
-      {"a/.profile", {"a", "", ".profile"}},
-      {"a/b.c/d.txt", {"a/b.c", "d", ".txt"}},
-      {".profile", {"", ".profile", ".profile"}},
-      {"archive.tar.gz", {"", "archive.tar", ".gz"}},
-      {"models\\car.dat", {"models", "car", ".dat"}}};
-  for (const auto& [path, parts] : four_part) {
+  // The char* form (`raw`) knows only '/' and gives the extension without its dot.
+  const std::tuple<const char*, texts_t, texts_t> four_part[] = {
+      {"", {"", "", ""}, {"", "", ""}},
+      {"dir/", {"dir", "", ""}, {"dir", "", ""}},
+      {"a.b/c", {"a.b", "c", ""}, {"a.b", "c", ""}},  // the dot belongs to a directory
+      {"file.", {"", "file", "."}, {"", "file", ""}},
+      {"noext", {"", "noext", ""}, {"", "noext", ""}},
+      {"/root.txt", {"", "root", ".txt"}, {"", "root", "txt"}},
+      {"a/.profile", {"a", "", ".profile"}, {"a", "", "profile"}},
+      {"a/b.c/d.txt", {"a/b.c", "d", ".txt"}, {"a/b.c", "d", "txt"}},
+      {".profile", {"", ".profile", ".profile"}, {"", "", "profile"}},
+      {"archive.tar.gz", {"", "archive.tar", ".gz"}, {"", "archive.tar", "gz"}},
+      {"models\\car.dat", {"models", "car", ".dat"}, {"", "models\\car", "dat"}}};
+  for (const auto& [path, parts, raw] : four_part) {
+    auto in = exact(path);
+    out_t dir, name, ext, only_ext;
+    quarn::v_fnsplit(in.get(), dir.bytes, name.bytes, ext.bytes);
+    quarn::v_fnsplit(in.get(), nullptr, nullptr, only_ext.bytes);  // null outputs are skipped
+    EXPECT_EQ((texts_t{dir.text(), name.text(), ext.text(), only_ext.text()}),
+              (texts_t{raw[0], raw[1], raw[2], raw[2]}))
+        << path;
     fixed_t<4> small[3];
     quarn::v_fnsplit(text(path), &small[0], &small[1], &small[2]);
     EXPECT_EQ((texts_t{small[0].c_str(), small[1].c_str(), small[2].c_str()}),
@@ -264,7 +272,8 @@ TEST(PathSeparators, Dos2UnixIntoAStringNeverGrows) {
   EXPECT_EQ(quarn::v_dos2unix(static_cast<mstring_t*>(nullptr), text("a")), nullptr);
 }
 
-TEST(RawPaths, SplitOnlySlashSeparatesAndTheExtensionHasNoDot) {
+// The four-part char* split is in the table of both forms above.
+TEST(RawPaths, SplitOnlySlashSeparates) {
   const std::tuple<const char*, texts_t> three_part[] = {
       {"a/b/c.txt", {"a/b", "c.txt"}}, {"c.txt", {"", "c.txt"}}, {"/x", {"", "x"}},
       {"a\\b", {"", "a\\b"}},          {"a/", {"a", ""}},        {"", {"", ""}},
@@ -274,26 +283,6 @@ TEST(RawPaths, SplitOnlySlashSeparatesAndTheExtensionHasNoDot) {
     out_t dir, name;
     quarn::v_fnsplit(in.get(), dir.bytes, name.bytes);
     EXPECT_EQ((texts_t{dir.text(), name.text()}), parts) << path;
-  }
-  const std::tuple<const char*, texts_t> four_part[] = {
-      {"a/b.c/d.txt", {"a/b.c", "d", "txt"}},
-      {"a.b/c", {"a.b", "c", ""}},  // the dot belongs to a directory
-      {"file.tar.gz", {"", "file.tar", "gz"}},
-      {"noext", {"", "noext", ""}},
-      {"a/.profile", {"a", "", "profile"}},
-      {".profile", {"", "", "profile"}},
-      {"dir/", {"dir", "", ""}},
-      {"a\\b.c", {"", "a\\b", "c"}},
-      {"x.", {"", "x", ""}},
-      {"", {"", "", ""}}};
-  for (const auto& [path, parts] : four_part) {
-    auto in = exact(path);
-    out_t dir, name, ext, only_ext;
-    quarn::v_fnsplit(in.get(), dir.bytes, name.bytes, ext.bytes);
-    quarn::v_fnsplit(in.get(), nullptr, nullptr, only_ext.bytes);  // null outputs are skipped
-    EXPECT_EQ((texts_t{dir.text(), name.text(), ext.text(), only_ext.text()}),
-              (texts_t{parts[0], parts[1], parts[2], parts[2]}))
-        << path;
   }
   char path[] = "base/textures/oak.tga", path2[] = "dir/file";
   out_t name, ext, dir, d, n, e;
