@@ -52,10 +52,10 @@ struct parser_t : quarn::text_parser_t {
   std::string at_line(const std::string& text) {
     return text + "@" + std::to_string(report_current_line());
   }
-  // "length:text" from read_line or read_one_line.
-  std::string line(unsigned int (text_parser_t::*read)(char*, unsigned int), unsigned int max) {
+  // "length:text" from read_line, or from read_one_line when `raw`.
+  std::string line(bool raw = false, unsigned int max = 63) {
     char buf[64];
-    unsigned int length = (this->*read)(buf, max);
+    unsigned int length = raw ? read_one_line(buf, max) : read_line(buf, max);
     return std::to_string(length) + ":" + buf;
   }
 };
@@ -84,18 +84,13 @@ TEST(TextParser, TokensCommentsAndLines) {
 }
 
 TEST(TextParser, Lines) {
-  using quarn::text_parser_t;
   // read_line skips blank and comment-only lines and trims comments and blanks.
   parser_t p("first line  \n  # only a comment\n\r\n   \n  second # note \t\nlast");
-  EXPECT_EQ((texts_t{p.line(&text_parser_t::read_line, 63),
-                     p.at_line(p.line(&text_parser_t::read_line, 63)),
-                     p.line(&text_parser_t::read_line, 63), p.line(&text_parser_t::read_line, 63)}),
+  EXPECT_EQ((texts_t{p.line(), p.at_line(p.line()), p.line(), p.line()}),
             (texts_t{"10:first line", "6:second@5", "4:last", "0:"}));
   // read_one_line takes the raw line; past max the rest of it ("e") is lost.
   parser_t raw("abcdef\nxy");
-  EXPECT_EQ((texts_t{raw.line(&text_parser_t::read_one_line, 4),
-                     raw.at_line(raw.line(&text_parser_t::read_one_line, 63)),
-                     raw.line(&text_parser_t::read_one_line, 63)}),
+  EXPECT_EQ((texts_t{raw.line(true, 4), raw.at_line(raw.line(true)), raw.line(true)}),
             (texts_t{"4:abcd", "1:f@1", "2:xy"}));
 }
 
