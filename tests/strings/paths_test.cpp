@@ -35,7 +35,29 @@ std::string cut(const std::string& whole) {
   return whole.substr(0, N - 1);
 }
 
-TEST(PathSplit, TablesIntoGrowingFixedNullAndAliasedOutputs) {
+// A copy of `text` in a block of exactly strlen + 1 bytes.
+std::unique_ptr<char[]> exact(const char* text) {
+  std::unique_ptr<char[]> copy(new char[std::strlen(text) + 1]);
+  std::strcpy(copy.get(), text);
+  return copy;
+}
+
+// A canary-filled output buffer; text() also checks that nothing beyond the
+// terminator was touched.
+struct out_t {
+  char bytes[64];
+  out_t() { std::memset(bytes, '#', sizeof bytes); }
+  std::string text() const {
+    std::size_t length = ::strnlen(bytes, sizeof bytes);
+    EXPECT_LT(length, sizeof bytes) << "no terminator";
+    EXPECT_EQ(std::string(bytes + length + 1, bytes + sizeof bytes),
+              std::string(sizeof bytes - length - 1, '#'))
+        << "written past the piece";
+    return std::string(bytes, length);
+  }
+};
+
+TEST(PathSplit, TablesOfBothFormsIntoEveryKindOfOutput) {
   const std::tuple<const char*, texts_t> three_part[] = {
       {"", {"", ""}},    {"dir/", {"dir", ""}},      {"file.txt", {"", "file.txt"}},
       {"/", {"", ""}},   {"a//b", {"a/", "b"}},      {"a/b.c/d.txt", {"a/b.c", "d.txt"}},
@@ -45,19 +67,27 @@ TEST(PathSplit, TablesIntoGrowingFixedNullAndAliasedOutputs) {
     quarn::v_fnsplit(text(path), &dir, &name);
     EXPECT_EQ((texts_t{dir.c_str(), name.c_str()}), parts) << path;
   }
-  const std::tuple<const char*, texts_t> four_part[] = {
-      {"", {"", "", ""}},
-      {"dir/", {"dir", "", ""}},
-      {"a.b/c", {"a.b", "c", ""}},
-      {"file.", {"", "file", "."}},
-      {"noext", {"", "noext", ""}},
-      {"/root.txt", {"", "root", ".txt"}},
-      {"a/.profile", {"a", "", ".profile"}},
-      {"a/b.c/d.txt", {"a/b.c", "d", ".txt"}},
-      {".profile", {"", ".profile", ".profile"}},
-      {"archive.tar.gz", {"", "archive.tar", ".gz"}},
-      {"models\\car.dat", {"models", "car", ".dat"}}};
-  for (const auto& [path, parts] : four_part) {
+  // The char* form (`raw`) knows only '/' and gives the extension without its dot.
+  const std::tuple<const char*, texts_t, texts_t> four_part[] = {
+      {"", {"", "", ""}, {"", "", ""}},
+      {"dir/", {"dir", "", ""}, {"dir", "", ""}},
+      {"a.b/c", {"a.b", "c", ""}, {"a.b", "c", ""}},  // the dot belongs to a directory
+      {"file.", {"", "file", "."}, {"", "file", ""}},
+      {"noext", {"", "noext", ""}, {"", "noext", ""}},
+      {"/root.txt", {"", "root", ".txt"}, {"", "root", "txt"}},
+      {"a/.profile", {"a", "", ".profile"}, {"a", "", "profile"}},
+      {"a/b.c/d.txt", {"a/b.c", "d", ".txt"}, {"a/b.c", "d", "txt"}},
+      {".profile", {"", ".profile", ".profile"}, {"", "", "profile"}},
+      {"archive.tar.gz", {"", "archive.tar", ".gz"}, {"", "archive.tar", "gz"}},
+      {"models\\car.dat", {"models", "car", ".dat"}, {"", "models\\car", "dat"}}};
+  for (const auto& [path, parts, raw] : four_part) {
+    auto in = exact(path);
+    out_t dir, name, ext, only_ext;
+    quarn::v_fnsplit(in.get(), dir.bytes, name.bytes, ext.bytes);
+    quarn::v_fnsplit(in.get(), nullptr, nullptr, only_ext.bytes);  // null outputs are skipped
+    EXPECT_EQ((texts_t{dir.text(), name.text(), ext.text(), only_ext.text()}),
+              (texts_t{raw[0], raw[1], raw[2], raw[2]}))
+        << path;
     fixed_t<4> small[3];
     quarn::v_fnsplit(text(path), &small[0], &small[1], &small[2]);
     EXPECT_EQ((texts_t{small[0].c_str(), small[1].c_str(), small[2].c_str()}),
@@ -186,17 +216,32 @@ TEST(PathEdit, ChangeExtensionFilenameAndAbsolutize) {
   EXPECT_FALSE(quarn::v_absolutize_filename(nullptr, text("x"), text("a/b")));
 }
 
-TEST(PathSeparators, ConversionsAndDos2UnixNeverGrowing) {
-  const char* in_place[][3] = {{"a\\b/c", "a/b/c", "a\\b\\c"},
-                               {"", "", ""},
-                               {"\\\\srv\\share", "//srv/share", "\\\\srv\\share"}};
-  for (const auto& [path, unix_form, dos_form] : in_place) {
+// In place in both forms, and the char* copy into a canary-filled buffer.
+TEST(PathSeparators, BothFormsConvert) {
+  const char* cases[][3] = {// text, dos2unix, unix2dos
+                            {"a\\b/c", "a/b/c", "a\\b\\c"},
+                            {"", "", ""},
+                            {"plain", "plain", "plain"},
+                            {"\\", "/", "\\"},
+                            {"\\\\srv\\share", "//srv/share", "\\\\srv\\share"}};
+  for (const auto& [path, unix_form, dos_form] : cases) {
     dyn_t unix(path), dos(path);
+    auto raw_unix = exact(path), raw_dos = exact(path);
     quarn::v_dos2unix_path(&unix);
     quarn::v_unix2dos_path(&dos);
-    EXPECT_EQ((texts_t{unix.c_str(), dos.c_str()}), (texts_t{unix_form, dos_form}));
+    quarn::v_dos2unix_path(raw_unix.get());
+    quarn::v_unix2dos_path(raw_dos.get());
+    EXPECT_EQ((texts_t{unix.c_str(), dos.c_str(), raw_unix.get(), raw_dos.get()}),
+              (texts_t{unix_form, dos_form, unix_form, dos_form}));
+    if (*path == '\0') continue;  // an empty source writes nothing, checked below
+    auto src = exact(path);
+    out_t dst;
+    EXPECT_EQ(quarn::v_dos2unix(dst.bytes, src.get()), dst.bytes);
+    EXPECT_EQ(dst.text(), unix_form);
   }
+}
 
+TEST(PathSeparators, Dos2UnixIntoAStringNeverGrows) {
   const std::string report =
       "strings/strings_mutable:165: unknown fn: mstring_t bounds check failed";
   // Into a 4-byte buffer that held "old"; `reported` by the mstring_t bounds check.
@@ -227,29 +272,8 @@ TEST(PathSeparators, ConversionsAndDos2UnixNeverGrowing) {
   EXPECT_EQ(quarn::v_dos2unix(static_cast<mstring_t*>(nullptr), text("a")), nullptr);
 }
 
-// A copy of `text` in a block of exactly strlen + 1 bytes.
-std::unique_ptr<char[]> exact(const char* text) {
-  std::unique_ptr<char[]> copy(new char[std::strlen(text) + 1]);
-  std::strcpy(copy.get(), text);
-  return copy;
-}
-
-// A canary-filled output buffer; text() also checks that nothing beyond the
-// terminator was touched.
-struct out_t {
-  char bytes[64];
-  out_t() { std::memset(bytes, '#', sizeof bytes); }
-  std::string text() const {
-    std::size_t length = ::strnlen(bytes, sizeof bytes);
-    EXPECT_LT(length, sizeof bytes) << "no terminator";
-    EXPECT_EQ(std::string(bytes + length + 1, bytes + sizeof bytes),
-              std::string(sizeof bytes - length - 1, '#'))
-        << "written past the piece";
-    return std::string(bytes, length);
-  }
-};
-
-TEST(RawPaths, SplitOnlySlashSeparatesAndTheExtensionHasNoDot) {
+// The four-part char* split is in the table of both forms above.
+TEST(RawPaths, SplitOnlySlashSeparates) {
   const std::tuple<const char*, texts_t> three_part[] = {
       {"a/b/c.txt", {"a/b", "c.txt"}}, {"c.txt", {"", "c.txt"}}, {"/x", {"", "x"}},
       {"a\\b", {"", "a\\b"}},          {"a/", {"a", ""}},        {"", {"", ""}},
@@ -260,29 +284,6 @@ TEST(RawPaths, SplitOnlySlashSeparatesAndTheExtensionHasNoDot) {
     quarn::v_fnsplit(in.get(), dir.bytes, name.bytes);
     EXPECT_EQ((texts_t{dir.text(), name.text()}), parts) << path;
   }
-  const std::tuple<const char*, texts_t> four_part[] = {
-      {"a/b.c/d.txt", {"a/b.c", "d", "txt"}},
-      {"a.b/c", {"a.b", "c", ""}},  // the dot belongs to a directory
-      {"file.tar.gz", {"", "file.tar", "gz"}},
-      {"noext", {"", "noext", ""}},
-      {"a/.profile", {"a", "", "profile"}},
-      {".profile", {"", "", "profile"}},
-      {"dir/", {"dir", "", ""}},
-      {"a\\b.c", {"", "a\\b", "c"}},
-      {"x.", {"", "x", ""}},
-      {"", {"", "", ""}}};
-  for (const auto& [path, parts] : four_part) {
-    auto in = exact(path);
-    out_t dir, name, ext, only_ext;
-    quarn::v_fnsplit(in.get(), dir.bytes, name.bytes, ext.bytes);
-    quarn::v_fnsplit(in.get(), nullptr, nullptr, only_ext.bytes);  // null outputs are skipped
-    EXPECT_EQ((texts_t{dir.text(), name.text(), ext.text(), only_ext.text()}),
-              (texts_t{parts[0], parts[1], parts[2], parts[2]}))
-        << path;
-  }
-}
-
-TEST(RawPaths, SplitInPlaceAndNullInputs) {
   char path[] = "base/textures/oak.tga", path2[] = "dir/file";
   out_t name, ext, dir, d, n, e;
   quarn::v_fnsplit(path, path, name.bytes, ext.bytes);  // dir written over the path
@@ -294,7 +295,7 @@ TEST(RawPaths, SplitInPlaceAndNullInputs) {
   quarn::v_fnsplit(nullptr, nullptr, nullptr);
 }
 
-TEST(RawPaths, RemoveSlashOnlyAtTheEndAndSeparators) {
+TEST(RawPaths, RemoveSlashOnlyAtTheEndAndNullOrEmptyInputs) {
   const char* remove[][2] = {{"a/b/", "a/b"}, {"a/b", "a/b"}, {"a\\", "a"},
                              {"/", ""},       {"", ""},       {"a//", "a/"}};
   for (const auto& [path, expected] : remove) {
@@ -303,20 +304,6 @@ TEST(RawPaths, RemoveSlashOnlyAtTheEndAndSeparators) {
     EXPECT_STREQ(in.get(), expected) << path;
   }
   quarn::v_remove_slash(static_cast<char*>(nullptr));
-
-  const char* cases[][3] = {// text, dos2unix, unix2dos
-                            {"a\\b/c", "a/b/c", "a\\b\\c"},
-                            {"plain", "plain", "plain"},
-                            {"\\", "/", "\\"}};
-  for (const auto& [path, unix_form, dos_form] : cases) {
-    auto src = exact(path), unix = exact(path), dos = exact(path);
-    out_t dst;
-    EXPECT_EQ(quarn::v_dos2unix(dst.bytes, src.get()), dst.bytes);
-    quarn::v_dos2unix_path(unix.get());
-    quarn::v_unix2dos_path(dos.get());
-    EXPECT_EQ((texts_t{dst.text(), unix.get(), dos.get()}),
-              (texts_t{unix_form, unix_form, dos_form}));
-  }
   out_t untouched;  // an empty or null source writes nothing
   EXPECT_EQ(quarn::v_dos2unix(untouched.bytes, ""), untouched.bytes);
   EXPECT_EQ(quarn::v_dos2unix(untouched.bytes, nullptr), untouched.bytes);

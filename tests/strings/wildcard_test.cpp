@@ -51,33 +51,22 @@ names_t enumerate(const std::string& pattern) {
   return sorted(names);
 }
 
-// Patterns relative to the test directory. Directories come back too,
-// brackets are plain characters, case matters, and "" ("<dir>/") has no last
-// component to match.
+// Patterns relative to the test directory. Directories come back too, "."
+// and ".." among them, case matters, and "" ("<dir>/") has no last component
+// to match. Where fnmatch's rules are the enumeration's (brackets are plain
+// characters to it), it gives the expected names from an independent listing.
 TEST_F(WildcardTest, MatchesTheLastComponent) {
-  const std::tuple<const char*, names_t> cases[] = {{"", {}},
-                                                    {"x?.tga", {"x1.tga"}},
-                                                    {".*", {".", "..", ".hidden"}},
-                                                    {"*.none", {}},
-                                                    {"*.c.*", {"b.c.txt"}},
-                                                    {"back\\slash", {"back\\slash"}},
-                                                    {"README", {}},
-                                                    {"readme", {"readme"}},
-                                                    {"sub/*", {".", "..", "inner.txt"}},
-                                                    {"sub", {"sub"}},
-                                                    {"x??.tga", {"x22.tga"}},
-                                                    {"missing/*", {}},
-                                                    {"a[1].txt", {"a[1].txt"}}};
+  const std::tuple<const char*, names_t> cases[] = {
+      {"", {}}, {"sub/*", {".", "..", "inner.txt"}}, {"missing/*", {}}, {"a[1].txt", {"a[1].txt"}}};
   for (const auto& [pattern, expected] : cases)
     EXPECT_EQ(enumerate(in_root(pattern)), sorted(expected)) << pattern;
-}
 
-TEST_F(WildcardTest, AgreesWithAnIndependentListing) {
   // std::filesystem leaves out "." and ".."; the host's enumeration has them.
   names_t all = {".", ".."};
   for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
     all.push_back(entry.path().filename().string());
-  for (const char* pattern : {"*", "*.txt", "?.*", "*1*", "x*", "*t", "?"}) {
+  for (const char* pattern : {"*", "*.txt", "?.*", "*1*", "x*", "*t", "?", "x?.tga", "x??.tga",
+                              ".*", "*.none", "*.c.*", "back\\slash", "README", "readme", "sub"}) {
     names_t expected;
     for (const auto& name : all)
       if (fnmatch(pattern, name.c_str(), FNM_NOESCAPE) == 0) expected.push_back(name);

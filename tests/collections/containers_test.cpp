@@ -1,8 +1,12 @@
-// The lists beside std::list models. vptrlist_t and vdatalist_t share one
-// random-operation driver; contents, order (both directions) and counts are
-// compared after every step, and each kind adds the operations only it has.
-// list_t<T> holds an element type that owns heap memory, across several
-// 1024-node blocks.
+// The containers. The block pool: element sizes on a 64-bit target, block
+// accounting through the vector hook, last-in first-out reuse and release at
+// destruction. The pooled lists beside std::list models: vptrlist_t and
+// vdatalist_t share one random-operation driver; contents, order (both
+// directions) and counts are compared after every step, and each kind adds the
+// operations only it has. list_t<T> and the arrays hold an element type that
+// owns heap memory (so a missed destructor is a leak); the arrays follow a
+// literal model of the designed storage and growth, and their checks give
+// exact reports.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,10 +14,15 @@
 #include <iterator>
 #include <list>
 #include <random>
+#include <set>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "qxcore/collections/arrays/array_dyn.h"
+#include "qxcore/collections/arrays/array_fixed.h"
+#include "qxcore/collections/bmem_manager.h"
 #include "qxcore/collections/list.h"
 #include "qxcore/collections/vdatalist.h"
 #include "qxcore/collections/vptrlist.h"
@@ -21,7 +30,91 @@
 #include "tests/support/capture_sink.h"
 #include "tests/support/counting_hooks.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QXTEST_UNDER_ASAN 1
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+#define QXTEST_UNDER_ASAN 1
+#endif
+
 namespace {
+
+TEST(BmemManager, ElementSizesArePointerMultiples) {
+  const std::pair<unsigned int, unsigned int> cases[] = {
+      {0, 8}, {4, 8}, {9, 16}, {16, 16}, {24, 24}, {1, 8}, {8, 8}, {10, 16}, {17, 24}, {100, 104}};
+  for (const auto& [asked, expected] : cases) {
+    quarn::bmem_manager_t pool;
+    pool.set_pars(asked, 4);
+    EXPECT_EQ(pool.element_size(), expected) << asked;
+  }
+}
+
+// Destruction gives every block back, live elements or not: the leak check
+// sees to that.
+TEST(BmemManager, OneHostBlockServesAWholeBlockOfElements) {
+  auto before = qxtest::allocation_stats();
+  quarn::bmem_manager_t pool;
+  pool.set_pars(24, 16);
+  std::set<std::uintptr_t> seen;
+  void* elements[40];
+  for (void*& e : elements) {
+    e = pool.alloc();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(e) % sizeof(void*), 0u);
+    EXPECT_TRUE(seen.insert(reinterpret_cast<std::uintptr_t>(e)).second) << "handed out twice";
+  }
+  // 40 elements at 16 a block: three blocks, each one vector allocation of a
+  // link word plus 16 elements, and nothing else.
+  auto during = qxtest::allocation_stats();
+  EXPECT_EQ(pool.block_count(), 3u);
+  EXPECT_EQ(during.vector_allocations - before.vector_allocations, 3u);
+  EXPECT_EQ(during.live_bytes - before.live_bytes, 3 * (sizeof(void*) + 16 * 24));
+  // A fresh block hands its elements out in address order.
+  for (int i = 1; i < 16; ++i)
+    EXPECT_EQ(static_cast<char*>(elements[i]) - static_cast<char*>(elements[i - 1]), 24);
+
+  // Released elements come back last in, first out, without new blocks.
+  pool.free(elements[3]);
+  pool.free(elements[7]);
+  EXPECT_EQ(pool.alloc(), elements[7]);
+  EXPECT_EQ(pool.alloc(), elements[3]);
+  for (void* e : elements) pool.free(e);
+  for (int i = 0; i < 40; ++i) pool.alloc();
+  EXPECT_EQ(pool.block_count(), 3u);
+}
+
+TEST(BmemManager, MisuseAndRefusalAnswerNull) {
+  qxtest::capture_sink_t sink;
+  quarn::bmem_manager_t unset;
+  EXPECT_EQ(unset.alloc(), nullptr);
+  EXPECT_EQ(sink.errors(), std::vector<std::string>{"[bmem_manager_t] alloc before set_pars"});
+
+  quarn::bmem_manager_t pool;
+  pool.set_pars(8, 2);
+  {
+    qxtest::allocation_failure_scope_t refuse(0);
+    EXPECT_EQ(pool.alloc(), nullptr);
+  }
+  EXPECT_NE(pool.alloc(), nullptr);
+  pool.free(nullptr);  // ignored
+}
+
+#ifdef QXTEST_UNDER_ASAN
+// Under AddressSanitizer a free pool element is poisoned: touching it after
+// release is caught like a use after free.
+TEST(BmemManagerDeathTest, UseAfterReleaseToThePoolIsCaught) {
+  EXPECT_DEATH(
+      {
+        quarn::bmem_manager_t pool;
+        pool.set_pars(16, 4);
+        auto* p = static_cast<volatile int*>(pool.alloc());
+        pool.free(const_cast<int*>(p));
+        p[1] = 42;
+      },
+      "use-after-poison");
+}
+#endif
 
 using quarn::vdatalist_node_t;
 using quarn::vdatalist_t;
@@ -217,37 +310,23 @@ void run_against_model(unsigned int seed, List& list, List& spare) {
   }
 }
 
-TEST(PooledLists, VptrListRandomOperationsMatchTheModel) {
+TEST(PooledLists, RandomOperationsMatchTheModel) {
   quarn::bmem_manager_t pool;
-  vptrlist_t list, spare;
-  list.init_mm(8, &pool);
-  spare.init_mm(8, &pool);
-  run_against_model(21, list, spare);
+  vptrlist_t ptrs, ptr_spare;
+  vdatalist_t data, data_spare;
+  for (vptrlist_t* l : {&ptrs, &ptr_spare}) l->init_mm(8, &pool);
+  for (vdatalist_t* l : {&data, &data_spare}) l->init_mm(sizeof(int), 8, &pool);
+  ASSERT_NO_FATAL_FAILURE(run_against_model(21, ptrs, ptr_spare));
+  ASSERT_NO_FATAL_FAILURE(run_against_model(22, data, data_spare));
 }
 
-TEST(PooledLists, VdataListRandomOperationsMatchTheModel) {
-  quarn::bmem_manager_t pool;
-  vdatalist_t list, spare;
-  list.init_mm(sizeof(int), 8, &pool);
-  spare.init_mm(sizeof(int), 8, &pool);
-  run_against_model(22, list, spare);
-}
-
-TEST(PooledLists, NullPositionsSortOfTinyListsAndMisuse) {
+// Null positions are among the random operations above.
+TEST(PooledLists, SortOfTinyListsAndMisuse) {
   quarn::bmem_manager_t pool, other_pool;
-  vptrlist_t list, single, foreign;
-  vdatalist_t data, no_pool;
-  for (vptrlist_t* l : {&list, &single}) l->init_mm(4, &pool);
+  vptrlist_t single, foreign;
+  vdatalist_t no_pool;
+  single.init_mm(4, &pool);
   foreign.init_mm(4, &other_pool);
-  data.init_mm(sizeof(int), 4, &pool);
-  // A null position: insert puts the node at the end, append at the front.
-  for (int form : {2, 3, 2}) {
-    add(list, form, nullptr, form * 10 + static_cast<int>(list.size()));
-    add(data, form, nullptr, form * 10 + static_cast<int>(data.size()));
-  }
-  expect_matches(list, {31, 20, 22});
-  expect_matches(data, {31, 20, 22});
-
   single.sort(ascending<vptrlist_node_t>);  // nothing to do on an empty list
   auto* only = single.append(as_ptr(9));
   single.sort(ascending<vptrlist_node_t>);
@@ -255,19 +334,19 @@ TEST(PooledLists, NullPositionsSortOfTinyListsAndMisuse) {
   expect_matches(single, {9});
 
   qxtest::capture_sink_t sink;
+  foreign.append(as_ptr(5));
+  single.mappend_all(&foreign);  // refused: the nodes belong to another pool
+  expect_matches(foreign, {5});
+  expect_matches(single, {9});
   single.remove_first();
   EXPECT_EQ(single.remove_first(), nullptr);
   EXPECT_EQ(single.remove_last(), nullptr);
   EXPECT_EQ(no_pool.append(), nullptr);
-  foreign.append(as_ptr(5));
-  list.mappend_all(&foreign);  // refused: the nodes belong to another pool
-  expect_matches(foreign, {5});
-  expect_matches(list, {31, 20, 22});
   EXPECT_EQ(sink.errors(), (std::vector<std::string>{
+                               "[vptrlist_t] cannot move nodes between lists of different pools",
                                "[vptrlist_t] remove_first on an empty list",
                                "[vptrlist_t] remove_last on an empty list",
-                               "[vdatalist_t] insertion before init_mm",
-                               "[vptrlist_t] cannot move nodes between lists of different pools"}));
+                               "[vdatalist_t] insertion before init_mm"}));
 }
 
 TEST(PooledLists, LargeSortsAndNodeReuse) {
@@ -342,6 +421,147 @@ TEST(ListT, NodesComeInBlocksOf1024AndAreReused) {
   EXPECT_TRUE(qxtest::is_scalar_block(owned));
   owned->push_back(1);
   delete owned;
+}
+
+using text_t = quarn::string_dyn_t<>;
+
+// The capacities themselves (2, 6, 14, ...) are compared with the model below.
+TEST(Arrays, StorageIsOneVectorBlockAndTrimGivesTheRoomBack) {
+  quarn::array_dyn_t<int> a;
+  for (int i = 0; i < 62; ++i) ASSERT_TRUE(a.push_back(i));
+  EXPECT_EQ(qxtest::block_size(a.data()), 62 * sizeof(int));
+  EXPECT_FALSE(qxtest::is_scalar_block(a.data()));
+
+  a.resize(10);
+  a.trim();  // gives the spare room back
+  EXPECT_EQ(a.capacity(), 10u);
+  EXPECT_EQ(a[9], 9);
+  a.clear();
+  a.trim();
+  EXPECT_EQ(a.capacity(), 0u);
+  EXPECT_EQ(a.data(), nullptr);
+}
+
+TEST(Arrays, ChecksReportAndNeverReachOutsideTheStorage) {
+  qxtest::capture_sink_t sink;
+  quarn::array_fixed_t<int, 4> a;
+  a.push_back(7);
+  a[1] = 99;       // index past the live elements: reported, lands in scratch
+  a[100000] = 98;  // far past the storage
+  int read = a[2];
+  (void)read;
+  auto before = a.begin() - 1;
+  *before = 5;
+  auto past = a.end();
+  *past = 6;
+  EXPECT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0], 7);
+  const char* module = "collections/arrays/arrays_base_impl.h";
+  std::string overflow =
+      std::string(module) + ":1261: unknown fn: [array_t] boundary check failed - index overflow";
+  EXPECT_EQ(sink.errors(),
+            (std::vector<std::string>{
+                overflow, overflow, overflow,
+                std::string(module) +
+                    ":1277: unknown fn: [array_t] boundary check failed - iterator underflow",
+                std::string(module) +
+                    ":1281: unknown fn: [array_t] boundary check failed - iterator overflow"}));
+}
+
+TEST(Arrays, GrowthRefusedForWantOfRoomOrMemoryChangesNothing) {
+  quarn::array_fixed_t<text_t, 3> fixed;
+  EXPECT_TRUE(fixed.resize(3));
+  EXPECT_FALSE(fixed.push_back(text_t("x")));
+  EXPECT_FALSE(fixed.resize(4));
+  EXPECT_EQ(fixed.size(), 3u);
+  fixed[2] = quarn::string_alias_t("kept");
+  EXPECT_TRUE(fixed.resize(1));  // only the count goes down
+  EXPECT_EQ(fixed.size(), 1u);
+  EXPECT_TRUE(fixed.resize(3));
+  EXPECT_STREQ(fixed[2].c_str(), "kept");
+
+  quarn::array_dyn_t<int> grown;
+  grown.push_back(1);
+  grown.push_back(2);
+  qxtest::allocation_failure_scope_t refuse(0);
+  EXPECT_FALSE(grown.push_back(3));
+  EXPECT_FALSE(grown.resize(100));
+  EXPECT_EQ(grown.size(), 2u);
+  EXPECT_EQ(grown.capacity(), 2u);
+  EXPECT_EQ(grown[1], 2);
+}
+
+TEST(Arrays, RemovalInAForwardLoopKeepsOrderAndVisitsEveryElement) {
+  quarn::array_dyn_t<int> a;
+  for (int i = 0; i < 10; ++i) a.push_back(i);
+  std::vector<int> visited;
+  for (auto it = a.begin(); it != a.end(); ++it) {
+    visited.push_back(*it);
+    if (*it % 3 == 0) it = a.remove(it);
+  }
+  EXPECT_EQ(visited, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(std::vector<int>(a.data(), a.data() + a.size()), (std::vector<int>{1, 2, 4, 5, 7, 8}));
+  EXPECT_EQ(a.remove(0).index(), -1);  // the position before the first element
+}
+
+// The designed storage, literally: every slot of the buffer holds a value;
+// shrinking lowers the count, a reallocation copies only the live elements,
+// removal swaps a default value to the end of the live ones.
+struct array_model_t {
+  std::vector<std::string> slots;  // the buffer, capacity long
+  unsigned int count = 0;
+  void reserve(unsigned int n) {
+    std::size_t capacity = slots.size();
+    while (capacity < n) capacity = capacity * 2 + 2;
+    slots.resize(count);
+    slots.resize(capacity);
+  }
+  void resize(unsigned int n) {
+    if (slots.size() < n) reserve(n);
+    count = n;
+  }
+  void push_back(const std::string& value) {
+    resize(count + 1);
+    slots[count - 1] = value;
+  }
+  void remove(unsigned int i) {
+    slots[i] = "";
+    for (; i + 1 < count; ++i) std::swap(slots[i], slots[i + 1]);
+    --count;
+  }
+};
+
+TEST(Arrays, RandomOperationsMatchTheDesignedStorage) {
+  quarn::array_dyn_t<text_t> a;
+  array_model_t model;
+  std::mt19937 rng(9);
+  for (int step = 0; step < 5000; ++step) {
+    unsigned int op = rng() % 5, i = model.count == 0 ? 0 : rng() % model.count;
+    if (op == 3) {
+      unsigned int n = rng() % 40;
+      ASSERT_TRUE(a.resize(n));
+      model.resize(n);
+    } else if (op == 2 && model.count != 0) {
+      a.remove(i);
+      model.remove(i);
+    } else if (op == 4 && model.count != 0) {  // an element appended from the array itself
+      ASSERT_TRUE(a.push_back(a[i]));
+      model.push_back(std::string(model.slots[i]));
+    } else {
+      model.push_back("v" + std::to_string(step));
+      ASSERT_TRUE(a.push_back(text_t(model.slots[model.count - 1].c_str())));
+    }
+    ASSERT_EQ(a.size(), model.count);
+    ASSERT_EQ(a.capacity(), model.slots.size());
+    for (unsigned int i = 0; i < model.count; ++i)
+      ASSERT_STREQ(a[i].c_str(), model.slots[i].c_str()) << step;
+  }
+  quarn::array_dyn_t<text_t> copy(a);  // its elements own copies of their own
+  ASSERT_EQ(copy.size(), a.size());
+  for (unsigned int i = 0; i < a.size(); ++i) {
+    EXPECT_STREQ(copy[i].c_str(), model.slots[i].c_str());
+    EXPECT_TRUE(model.slots[i].empty() || copy[i].c_str() != a[i].c_str()) << i;
+  }
 }
 
 }  // namespace
