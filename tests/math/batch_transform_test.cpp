@@ -113,14 +113,12 @@ TEST(BatchTransforms, ThreeComponentFormsMatchTheReference) {
             ASSERT_LE(std::fabs(got[k] - ref[k]), bound[k])
                 << e.name << " stride " << lin.stride << "/" << lout.stride << " #" << i;
         }
-        // Bytes between records are left alone.
-        for (unsigned int b = 0; b < lout.offset; ++b) {
-          ASSERT_EQ(out.bytes[b], 0xAB);
+        // Bytes before, between and after the records are left alone.
+        for (std::size_t b = 0; b < out.bytes.size(); ++b) {
+          const bool written = b >= lout.offset && b < lout.offset + count * lout.stride &&
+                               (b - lout.offset) % lout.stride < 12;
+          ASSERT_TRUE(written || out.bytes[b] == 0xAB) << e.name << " byte " << b;
         }
-        for (unsigned int b = lout.offset + 12; b < lout.offset + lout.stride; ++b) {
-          ASSERT_EQ(out.bytes[b], 0xAB);
-        }
-        ASSERT_EQ(out.bytes.back(), 0xAB);
 
         // In place: out is in.
         records_t<3> inplace = in;
@@ -238,17 +236,10 @@ TEST(Skinning, BlendedTransformsMatchTheReference) {
   }
 }
 
-TEST(Skinning, ZeroWeightEndsTheListAndBadIndicesAreReported) {
+TEST(Skinning, BadIndicesAreReported) {
   mat4 bones[2];
   bones[0] = {{1, 0, 0, 10, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};   // translate x by 10
   bones[1] = {{1, 0, 0, 0, 0, 1, 0, 100, 0, 0, 1, 0, 0, 0, 0, 1}};  // translate y by 100
-  const float weights[3] = {0.5f, 0.0f, 0.7f};
-  const unsigned char indices[3] = {0, 1, 1};
-  const vec3 in{2, 2, 2};
-  vec3 out;
-  quarn::mult_weighted_parray(&out, &in, weights, indices, bones, 3, 1);
-  EXPECT_EQ(out, (vec3{6, 1, 1}));  // 0.5 · (12, 2, 2) only
-
   qxtest::capture_sink_t sink;
   const float w2[4] = {0.5f, 0.5f, 0.5f, 0.5f};
   const unsigned char bad[4] = {0, 7, 1, 9};  // two vertices, one bad index each

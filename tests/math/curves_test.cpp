@@ -44,21 +44,12 @@ TEST(Curves, AgainstIndependentEvaluations) {
   }
 }
 
-TEST(Curves, EndsAndOptionalOutputs) {
+// The ends (t = 0 and 1) are among the evaluations above.
+TEST(Curves, OptionalOutputs) {
   const vec3 p0{-3, 0, 1}, p1{0, 0, 0}, p2{4, 2, 0}, p3{5, 9, -2};
   vec3 point, tangent;
-  quarn::cr_curve(p0, p1, p2, p3, 0, &point);
-  EXPECT_EQ(point, p1);
-  quarn::cr_curve(p0, p1, p2, p3, 1, &point);
+  quarn::cr_curve(p0, p1, p2, p3, 1, &point);  // no tangent asked for
   EXPECT_EQ(point, p2);
-  // Bézier: leaves a along ha and arrives at b along hb.
-  const vec3 a{1, 2, 3}, ha{0, 4, 0}, b{7, 2, 3}, hb{0, 0, 2};
-  quarn::smooth_curve(a, ha, b, hb, 0, &point, &tangent);
-  EXPECT_EQ(point, a);
-  EXPECT_EQ(tangent, (vec3{0, 1, 0}));
-  quarn::smooth_curve(a, ha, b, hb, 1, &point, &tangent);
-  EXPECT_EQ(point, b);
-  EXPECT_EQ(tangent, (vec3{0, 0, 1}));
   // Only the tangent; a curve that stands still has no direction.
   quarn::cr_curve(p1, p1, p1, p1, 0.5f, nullptr, &tangent);
   EXPECT_TRUE(std::isnan(tangent.x));

@@ -14,12 +14,6 @@ namespace {
 
 using namespace mtest;
 
-mat4 identity() {
-  mat4 m;
-  quarn::matrix_set_identity(&m);
-  return m;
-}
-
 // Gauss-Jordan elimination with partial pivoting; false when singular.
 bool reference_inverse(const dmat& in, dmat* out) {
   double a[4][8];
@@ -178,7 +172,7 @@ TEST(MatrixBuilders, PairsAreInversesAndNullSkips) {
       mat4 m, inv;
       c.build(&m, &inv, v);
       const dmat product = dmul(to_d(m), to_d(inv));
-      ASSERT_LE(max_diff(product, to_d(identity()), 16), 32 * EPS) << c.name;
+      ASSERT_LE(max_diff(product, DIDENTITY, 16), 32 * EPS) << c.name;
       // Either pointer may be null; the other matrix is still built.
       mat4 only;
       c.build(&only, nullptr, v);
@@ -219,16 +213,12 @@ TEST(MatrixProducts, ProductIsFirstOperandThenSecond) {
           ASSERT_LE(std::fabs(got.m[k] - expected[k]), bound[k])
               << e.name << " " << how << " " << k;
       };
-      mat4 out;
-      e.f(&out, &a, &b);
-      check(out, "separate");
+      for (int alias = 0; alias < 3; ++alias) {  // out apart, out = a, out = b
+        mat4 x = alias == 2 ? b : a;
+        e.f(&x, alias == 1 ? &x : &a, alias == 2 ? &x : &b);
+        check(x, alias == 0 ? "separate" : alias == 1 ? "out = a" : "out = b");
+      }
       mat4 x = a;
-      e.f(&x, &x, &b);
-      check(x, "out = a");
-      x = b;
-      e.f(&x, &a, &x);
-      check(x, "out = b");
-      x = a;
       e.f(&x, &x, &x);
       const dmat sq = dmul(to_d(a), to_d(a));
       ASSERT_LE(max_diff(x.m, sq, 16), 64 * EPS) << e.name << " out = a = b";
@@ -308,8 +298,9 @@ TEST(MatrixProducts, ImageOfTheOrigin) {
       {-0.5f, {-4, -8, 12}},
   };
   for (const auto& c : cases) {
-    mat4 m = identity();
-    m.m[3] = 2, m.m[7] = 4, m.m[11] = -6, m.m[15] = c.m15;
+    mat4 m;
+    quarn::matrix_set_translate(&m, {2, 4, -6});
+    m.m[15] = c.m15;
     vec3 out;
     quarn::mult_zero_matrix(&out, m);
     EXPECT_EQ(out, c.expected) << c.m15;
@@ -331,7 +322,7 @@ TEST(MatrixProducts, ThreeByThreeBlockActsAfterTheMatrix) {
     ASSERT_LE(max_diff(out.m, dmul(b4, to_d(m)), 16), 16 * EPS);
   }
   qxtest::capture_sink_t sink;
-  mat4 out = identity(), before = out;
+  mat4 out = random_mat4(rng), before = out;
   quarn::mult_matrix_matrix_3x3(&out, random_mat4(rng), nullptr);
   EXPECT_EQ(0, std::memcmp(out.m, before.m, sizeof out.m));
   ASSERT_EQ(sink.errors().size(), 1u);
