@@ -114,17 +114,15 @@ TEST_F(units_test, a_failed_clone_reports_and_returns_its_copy_at_once) {
   make<unit_t>()->destroy_unowned();  // the garbage list has its buffer from now on
   unit_system_t::clean_garbage();
   std::size_t live = allocation_stats().live;
-  EXPECT_EQ(source->clone(), nullptr);           // the default tie cannot clone
+  EXPECT_EQ(source->clone(), nullptr);  // the default tie cannot clone
   EXPECT_EQ(allocation_stats().live, live + 1);  // only the owned clone waits in the garbage
   EXPECT_EQ(unit_system_t::get_garbage_count(), 1u);
   std::vector<std::string> errors = sink.errors();
   ASSERT_GE(errors.size(), 2u);
-  EXPECT_EQ(errors[0],
-            "units/unit_resource_tie:134: unknown fn: [unit] Resource tie is unable to "
-            "clone itself.");
-  EXPECT_EQ(errors[1],
-            "[unit] Failed to clone the the attribute 'res' of unit 'failing' (type "
-            "'all_types').");
+  EXPECT_EQ(errors[0], "units/unit_resource_tie:134: unknown fn: [unit] Resource tie is unable to "
+                       "clone itself.");
+  EXPECT_EQ(errors[1], "[unit] Failed to clone the the attribute 'res' of unit 'failing' (type "
+                       "'all_types').");
 }
 
 TEST_F(units_test, the_garbage_list_holds_a_unit_once_and_follows_deletions) {
@@ -176,9 +174,8 @@ TEST_F(units_test, unit_creation_refusals) {
                 "units/unit_system:230: unknown fn: Attempt to instantiate abstract unit type.",
                 "units/unit_system:224: unknown fn: There is no default unit system.",
                 "units/unit_system:190: unknown fn: There is no default unit system."}));
-  EXPECT_EQ(sink.warnings(),
-            (std::vector<std::string>{"[unit] Stealing the default unit system.",
-                                      "[unit] Stealing the default unit system."}));
+  EXPECT_EQ(sink.warnings(), (std::vector<std::string>{"[unit] Stealing the default unit system.",
+                                                       "[unit] Stealing the default unit system."}));
 }
 
 TEST_F(units_test, the_default_tie_reports_every_use) {
@@ -211,23 +208,22 @@ TEST_F(units_test, the_default_tie_reports_every_use) {
   EXPECT_FALSE(u->prepend_value(res_a, 0u, u));
   u->destroy();
   std::vector<std::string> expected;
-  for (const char* line :
-       {"67: unknown fn: [unit] Can not support querying names of resources.",
-        "87: unknown fn: [unit] Can not support resource type checking.",
-        "171: unknown fn: [unit] Can not load the resource tie.",
-        "191: unknown fn: [unit] Can not unload the resource tie.",
-        "206: unknown fn: [unit] Can not remove element from array of resource ties.",
-        "223: unknown fn: [unit] Can not query the size of array of resource ties.",
-        "238: unknown fn: [unit] Can not change capacity of array of resource ties.",
-        "255: unknown fn: [unit] Can not get resource tie attribute value.",
-        "273: unknown fn: [unit] Can not get resource tie attribute value.",
-        "290: unknown fn: [unit] Can not get the resource tie array copy.",
-        "306: unknown fn: [unit] Can not set the resource tie attribute value.",
-        "323: unknown fn: [unit] Can not set the resource tie attribute value.",
-        "340: unknown fn: [unit] Can not append the resource tie attribute value.",
-        "357: unknown fn: [unit] Can not prepend the resource tie attribute value.",
-        "102: unknown fn: [unit] Resource tie is unable to destroy itself.",
-        "116: unknown fn: [unit] Resource tie is unable to destroy itself."})
+  for (const char* line : {"67: unknown fn: [unit] Can not support querying names of resources.",
+                           "87: unknown fn: [unit] Can not support resource type checking.",
+                           "171: unknown fn: [unit] Can not load the resource tie.",
+                           "191: unknown fn: [unit] Can not unload the resource tie.",
+                           "206: unknown fn: [unit] Can not remove element from array of resource ties.",
+                           "223: unknown fn: [unit] Can not query the size of array of resource ties.",
+                           "238: unknown fn: [unit] Can not change capacity of array of resource ties.",
+                           "255: unknown fn: [unit] Can not get resource tie attribute value.",
+                           "273: unknown fn: [unit] Can not get resource tie attribute value.",
+                           "290: unknown fn: [unit] Can not get the resource tie array copy.",
+                           "306: unknown fn: [unit] Can not set the resource tie attribute value.",
+                           "323: unknown fn: [unit] Can not set the resource tie attribute value.",
+                           "340: unknown fn: [unit] Can not append the resource tie attribute value.",
+                           "357: unknown fn: [unit] Can not prepend the resource tie attribute value.",
+                           "102: unknown fn: [unit] Resource tie is unable to destroy itself.",
+                           "116: unknown fn: [unit] Resource tie is unable to destroy itself."})
     expected.push_back(std::string("units/unit_resource_tie:") + line);
   EXPECT_EQ(sink.errors(), expected);
   // A second tie becomes current; deleting it leaves none, even with the first alive.

@@ -114,25 +114,42 @@ TEST_F(load_test, includes_continue_the_including_text) {
                 "Included at '/in.units', line 4:", "Expecting 2D vector, found 'x'"}));
 }
 
-struct hostile_t {
-  const char* body;  // after "QxdNunit\n{\n" unless it starts with '!'
-  bool ok;
-  std::vector<std::string> errors;  // every error message, in order
-};
+// The attributes of an all_types unit "a", on line 3, and the reports about them.
+std::string in_a(const std::string& attributes) {
+  return "all_types : a { " + attributes + " }\n}";
+}
+std::string of_a(const std::string& attribute) {
+  return "attribute '" + attribute + "' of unit 'a' (of type 'all_types')";
+}
+std::string out_of_domain(const std::string& value, const std::string& attribute) {
+  return "[unit] The requested value " + value + " of the " + of_a(attribute) +
+         " is out of the attribute domain.";
+}
+std::string dangling(const std::string& target, const std::string& attribute) {
+  return "[unit] The unit 'a' of type 'all_types' has dangling pointer (to '" + target +
+         "') in the attribute named '" + attribute + "'.";
+}
 
 TEST_F(load_test, hostile_files_report_and_leave_nothing) {
-  const std::string at3 = "[unit] File '/in.units', line 3:";
-  const hostile_t cases[] = {
-      {"!Qxd",
-       false,
-       {"[unit] The file '/in.units' does not contain serialised units. (reported size 3 < 8)"}},
-      {"!QxdNuniT{}",
-       false,
-       {"[unit] The file '/in.units' does not contain serialised units - missing magic mark."}},
+  const std::string at = "[unit] File '/in.units'", at3 = at + ", line 3:", at4 = at + ", line 4:";
+  const std::string eof = "Unexpected end of file.", not_units =
+                                                         "[unit] The file '/in.units' does "
+                                                         "not contain serialised units";
+  const std::string no_name = "Expecting attribute name/unit type name or closing bracket, found ";
+  const std::string taken =
+      "[unit] The unit name 'k' is already taken by an existing unit (of type "
+      "'body').";
+  struct hostile_t {
+    std::string body;  // after "QxdNunit\n{\n" unless it starts with '!'
+    bool ok;
+    std::vector<std::string> errors;  // every error message in order; empty: any report
+  } cases[] = {
+      {"!Qxd", false, {not_units + ". (reported size 3 < 8)"}},
+      {"!QxdNuniT{}", false, {not_units + " - missing magic mark."}},
       {"!QxdNunit x",
        false,
        {"[unit] File '/in.units', line 1:", "Expecting '{', found 'x'",
-        "[unit] The file '/in.units' does not contain serialised units. (scan_open)"}},
+        not_units + ". (scan_open)"}},
       {"nope : a {}\n}", false, {at3, "[unit] The 'nope' is not a unit type name."}},
       {"part : a {}\n}", false, {at3, "[unit] The 'part' is not an abstract unit type name."}},
       {"body : a { speed: 1 }\n}",
@@ -141,143 +158,86 @@ TEST_F(load_test, hostile_files_report_and_leave_nothing) {
       {"body : abcdefghijklmnop {}",
        false,
        {at3, "[unit] The unit name 'abcdefghijklmnop' is in wrong format."}},
-      {"body : k {}\nbody : k {}\n}",
-       false,
-       {"[unit] File '/in.units', line 4:",
-        "[unit] The unit name 'k' is already taken by an existing unit (of type 'body')."}},
+      {"body : k {}\nbody : k {}\n}", false, {at4, taken}},
       {"body : lamp {}\n}",
        false,
        {at3, "[unit] The unit name 'lamp' is already taken by an existing unit (of type 'body')."}},
       {"all_types : a { s: \"abc\n}\n}\n", false, {at3, "Expecting string value, found '\"'"}},
-      {"all_types : a { s: \"\\q\" }\n}", false, {at3}},
-      {"all_types : a { s: \"\\x4\" }\n}", false, {at3}},
-      {"/* never closed\n", false, {"[unit] File '/in.units':", "Unexpected end of file."}},
-      {"/* a\n/* b */ }", false, {"[unit] File '/in.units':", "Unexpected end of file."}},
-      {"body : a {}\n// no line feed",
+      {in_a("s: \"\\q\""), false, {at3}},
+      {in_a("s: \"\\x4\""), false, {at3}},
+      {"/* never closed\n", false, {at + ":", eof}},
+      {"/* a\n/* b */ }", false, {at + ":", eof}},
+      {"body : a {}\n// no line feed", false, {at4, no_name + "'/'"}},
+      {"body : a {}\n} // no line feed", true, {at4, "Expecting end of file, found '/'"}},
+      {in_a("s: abcde"), false, {at3, out_of_domain("'abcde'", "s")}},
+      {in_a("f: 2"), false, {at3, out_of_domain("'2'", "f")}},
+      {in_a("f3: (0, 2, 0)"), false, {at3, out_of_domain("'(0, 2, 0)'", "f3")}},
+      {in_a("s32x: 99999999999"), false, {at3, out_of_domain("99999999999", "s32x")}},
+      {in_a("u32: 99999999999999999999999"),
        false,
-       {"[unit] File '/in.units', line 4:",
-        "Expecting attribute name/unit type name or closing bracket, found '/'"}},
-      {"body : a {}\n} // no line feed",
-       true,
-       {"[unit] File '/in.units', line 4:", "Expecting end of file, found '/'"}},
-      {"all_types : a { s: abcde }\n}",
+       {at3, out_of_domain("18446744073709551615", "u32")}},
+      {in_a("u32: -1"), false, {at3, "Expecting unsigned value, found '-'"}},
+      {in_a("f: 2.5F"), false, {at3, "Expecting real number, found '2.5F'"}},
+      {in_a("f: &3f80000"), false, {at3, "Expecting real number, found '&'"}},
+      {in_a("f2: (1 2)"), false, {at3, "Expecting 2D vector, found '2'"}},
+      {in_a("q: (1, 0, 0, 0)"), false, {at3, "Expecting quaternion, found ','"}},
+      {in_a("b: maybe"), false, {at3, "Expecting Boolean value, found 'm'"}},
+      {in_a("s32_a[1]: 0"),
        false,
-       {at3,
-        "[unit] The requested value 'abcde' of the attribute 's' of unit 'a' (of type 'all_types') "
-        "is out of the attribute domain."}},
-      {"all_types : a { f: 2 }\n}",
+       {at3, "[unit] The values in array " + of_a("s32_a") +
+                 " must be specified in order - trying to set the element 1 of array of size 0."}},
+      {in_a("s32_a[x]: 0"), false, {at3, "Expecting index, found 'x'"}},
+      {in_a("s_a: 4294967296"),
        false,
-       {at3,
-        "[unit] The requested value '2' of the attribute 'f' of unit 'a' (of type 'all_types') is "
-        "out of the attribute domain."}},
-      {"all_types : a { f3: (0, 2, 0) }\n}",
+       {at3, "[unit] The requested length of the array " + of_a("s_a") + " is too large."}},
+      {"all_types : a { s: x }", false, {at + ":", eof}},
+      {in_a("e: blue"),
        false,
-       {at3,
-        "[unit] The requested value '(0, 2, 0)' of the attribute 'f3' of unit 'a' (of type "
-        "'all_types') is out of the attribute domain."}},
-      {"all_types : a { s32x: 99999999999 }\n}",
+       {at3, "[unit] The requested value 'blue' is outside the domain of the " + of_a("e") + "."}},
+      {in_a("e: 4"),
        false,
-       {at3,
-        "[unit] The requested value 99999999999 of the attribute 's32x' of unit 'a' (of type "
-        "'all_types') is out of the attribute domain."}},
-      {"all_types : a { u32: 99999999999999999999999 }\n}",
+       {at3, "[unit] The requested value '4' is outside the domain of the " + of_a("e") + "."}},
+      {in_a("e: 0x100000000"),
        false,
-       {at3,
-        "[unit] The requested value 18446744073709551615 of the attribute 'u32' of unit 'a' (of "
-        "type 'all_types') is out of the attribute domain."}},
-      {"all_types : a { u32: -1 }\n}", false, {at3, "Expecting unsigned value, found '-'"}},
-      {"all_types : a { f: 2.5F }\n}", false, {at3, "Expecting real number, found '2.5F'"}},
-      {"all_types : a { f: &3f80000 }\n}", false, {at3, "Expecting real number, found '&'"}},
-      {"all_types : a { f2: (1 2) }\n}", false, {at3, "Expecting 2D vector, found '2'"}},
-      {"all_types : a { q: (1, 0, 0, 0) }\n}", false, {at3, "Expecting quaternion, found ','"}},
-      {"all_types : a { b: maybe }\n}", false, {at3, "Expecting Boolean value, found 'm'"}},
-      {"all_types : a { s32_a[1]: 0 }\n}",
-       false,
-       {at3,
-        "[unit] The values in array attribute 's32_a' of unit 'a' (of type 'all_types') must be "
-        "specified in order - trying to set the element 1 of array of size 0."}},
-      {"all_types : a { s32_a[x]: 0 }\n}", false, {at3, "Expecting index, found 'x'"}},
-      {"all_types : a { s_a: 4294967296 }\n}",
-       false,
-       {at3,
-        "[unit] The requested length of the array attribute 's_a' of unit 'a' (of type "
-        "'all_types') is too large."}},
-      {"all_types : a { s: x }", false, {"[unit] File '/in.units':", "Unexpected end of file."}},
-      {"all_types : a { e: blue }\n}",
-       false,
-       {at3,
-        "[unit] The requested value 'blue' is outside the domain of the attribute 'e' of unit 'a' "
-        "(of type 'all_types')."}},
-      {"all_types : a { e: 4 }\n}",
-       false,
-       {at3,
-        "[unit] The requested value '4' is outside the domain of the attribute 'e' of unit 'a' (of "
-        "type 'all_types')."}},
-      {"all_types : a { e: 0x100000000 }\n}",
-       false,
-       {at3,
-        "[unit] The requested value 4294967296 of the attribute 'e' of unit 'a' (of type "
-        "'all_types') is too large."}},
-      {"all_types : a { link: ghost }\n}",
-       false,
-       {"[unit] File '/in.units':",
-        "[unit] The unit 'a' of type 'all_types' has dangling pointer (to 'ghost') in the "
-        "attribute named 'link'.",
-        "[unit] File '/in.units':"}},
-      {"all_types : a { own: ghost }\n}",
-       false,
-       {"[unit] File '/in.units':", "[unit] File '/in.units':",
-        "[unit] The unit 'a' of type 'all_types' has dangling pointer (to 'ghost') in the "
-        "attribute named 'own'."}},
+       {at3, "[unit] The requested value 4294967296 of the " + of_a("e") + " is too large."}},
+      {in_a("link: ghost"), false, {at + ":", dangling("ghost", "link"), at + ":"}},
+      {in_a("own: ghost"), false, {at + ":", at + ":", dangling("ghost", "own")}},
       {"body : k {}\nall_types : a { own: k }\nall_types : b { own: k }\n}",
        false,
        {"[unit] File '/in.units', line 5:",
-        "[unit] The unit 'k', referenced in the attribute 'own' of unit 'b' (of type 'all_types') "
-        "is already owned by something else."}},
+        "[unit] The unit 'k', referenced in the attribute 'own' of unit 'b' (of type "
+        "'all_types') is already owned by something else."}},
       {"all_types : a { own: b }\nall_types : b { own_a[]: a }\n}",
        false,
-       {"[unit] File '/in.units', line 4:",
+       {at4,
         "[unit] The unit 'a', referenced in the attribute 'own_a' of unit 'b' (of type "
         "'all_types') would own itself."}},
-      {"all_types : a { own: lamp }\n}",
+      {in_a("own: lamp"),
        false,
        {at3,
-        "[unit] The unit name 'lamp', referenced in the attribute 'own' of unit 'a' (of type "
-        "'all_types') is already taken."}},
+        "[unit] The unit name 'lamp', referenced in the " + of_a("own") + " is already taken."}},
       {"plain : p { child: stone }\n}",
        false,
        {at3,
-        "[unit] The requested value 'stone' of the attribute 'child' of unit 'p' (of type 'plain') "
-        "is out of the attribute domain."}},
-      {"@include \"nothere.units\"\n}",
-       false,
-       {"[unit] File '/in.units', line 4:", "Failed to open the file '/nothere.units'."}},
+        "[unit] The requested value 'stone' of the attribute 'child' of unit 'p' (of type "
+        "'plain') is out of the attribute domain."}},
+      {"@include \"nothere.units\"\n}", false, {at4, "Failed to open the file '/nothere.units'."}},
       {"@include nothere\n}", true, {at3, "Expecting include file name, found 'n'"}},
       {"@include \"a\" \"b\"\n}", true, {at3, "Expecting include file name, found '\"b\"'"}},
-      {"all_types : a { b: 01 }\n}",
-       false,
-       {at3, "Expecting attribute name/unit type name or closing bracket, found '1'"}},
-      {"all_types : a { b: truex }\n}",
+      {in_a("b: 01"), false, {at3, no_name + "'1'"}},
+      {in_a("b: truex"),
        false,
        {at3, "[unit] The unit 'a' of type 'all_types' has no attribute named 'x'."}},
-      {"all_types : a { f: 1f }\n}", false, {at3, "Expecting ':', found '}'"}},
-      {"body : a { @include \"x\"\n }\n}",
-       false,
-       {at3, "Expecting attribute name/unit type name or closing bracket, found '@'"}},
-      {"all_types : a { link: NULL }\n}",
-       false,
-       {"[unit] File '/in.units':",
-        "[unit] The unit 'a' of type 'all_types' has dangling pointer (to 'null') in the attribute "
-        "named 'link'.",
-        "[unit] File '/in.units':"}},
-      {"$", false, {at3, "Expecting attribute name/unit type name or closing bracket, found '$'"}},
-      {"}\n}", true, {"[unit] File '/in.units', line 4:", "Expecting end of file, found '}'"}},
+      {in_a("f: 1f"), false, {at3, "Expecting ':', found '}'"}},
+      {"body : a { @include \"x\"\n }\n}", false, {at3, no_name + "'@'"}},
+      {in_a("link: NULL"), false, {at + ":", dangling("null", "link"), at + ":"}},
+      {"$", false, {at3, no_name + "'$'"}},
+      {"}\n}", true, {at4, "Expecting end of file, found '}'"}},
   };
   for (const hostile_t& c : cases) {
     sink.messages.clear();
-    std::string text =
-        c.body[0] == '!' ? std::string(c.body + 1) : "QxdNunit\n{\n" + std::string(c.body);
-    EXPECT_EQ(load_text(text), c.ok) << c.body;
+    EXPECT_EQ(load_text(c.body[0] == '!' ? c.body.substr(1) : "QxdNunit\n{\n" + c.body), c.ok)
+        << c.body;
     if (c.errors.empty()) {
       EXPECT_FALSE(sink.errors().empty()) << c.body;
     } else {

@@ -19,8 +19,7 @@ TEST_F(units_test, names_are_dotted_tokens_found_however_the_dots_run) {
   EXPECT_EQ(name_of(a), "level.door");
   for (const char* spelling : {"level.door", "level..door", ".level.door.", "LEVEL.DOOR"})
     EXPECT_EQ(unit_system_t::find_unit(spelling), a.get()) << spelling;
-  for (const char* missing :
-       {"level", "door", "level.door.x", "", ".", "level.do-or", "toolongtoken13"})
+  for (const char* missing : {"level", "door", "level.door.x", "", ".", "level.do-or", "toolongtoken13"})
     EXPECT_EQ(unit_system_t::find_unit(missing), nullptr) << missing;
   EXPECT_TRUE(a->set_name("level.door"));   // its own name again
   EXPECT_FALSE(b->set_name("level.door"));  // another unit's name
@@ -30,14 +29,9 @@ TEST_F(units_test, names_are_dotted_tokens_found_however_the_dots_run) {
   struct case_t {
     const char* name;
     bool accepted;
-  } forms[] = {{"", false},
-               {"...", false},
-               {"a-b", false},
-               {"_nameless.x", false},
-               {"_NAMELESS", false},
-               {"x._nameless", true},
-               {"abcdefghijkl", true},
-               {"abcdefghijklm", false}};
+  } forms[] = {{"", false},           {"...", false},        {"a-b", false},
+               {"_nameless.x", false}, {"_NAMELESS", false}, {"x._nameless", true},
+               {"abcdefghijkl", true}, {"abcdefghijklm", false}};
   for (const case_t& f : forms) EXPECT_EQ(b->set_name(f.name), f.accepted) << f.name;
   EXPECT_EQ(name_of(b), "abcdefghijkl");
   // The proxies' form takes "_nameless" names.
@@ -105,9 +99,8 @@ TEST_F(units_test, eight_system_slots_and_an_unusable_ninth) {
   EXPECT_EQ(copy->get_system_index(), 5u);
   std::vector<std::string> errors = sink.errors();
   ASSERT_EQ(errors.size(), 4u);
-  EXPECT_EQ(errors[0],
-            "units/unit_system:156: unknown fn: [unit] Can not create more unit systems "
-            "- already UF_UNIT_SYTEMS_COUNT systems exist.");
+  EXPECT_EQ(errors[0], "units/unit_system:156: unknown fn: [unit] Can not create more unit systems "
+                       "- already UF_UNIT_SYTEMS_COUNT systems exist.");
 }
 
 // The reference model: who holds each unit, whether it lives, its name and
@@ -164,18 +157,10 @@ TEST_F(units_test, random_operations_match_a_reference_model) {
     int slot = static_cast<int>(random() % SLOTS), other = static_cast<int>(random() % SLOTS);
     body_t* held = owners[slot].get();
     switch (random() % 8) {
-      case 0:
-        set_owner(slot, fresh());
-        break;
-      case 1:
-        set_link(slot, owners[other].get());
-        break;
-      case 2:
-        set_link(slot, nullptr);
-        break;
-      case 3:
-        set_owner(slot, nullptr);
-        break;
+      case 0: set_owner(slot, fresh()); break;
+      case 1: set_link(slot, owners[other].get()); break;
+      case 2: set_link(slot, nullptr); break;
+      case 3: set_owner(slot, nullptr); break;
       case 4: {  // own a fresh unit through an attribute
         if (held == nullptr || !held->is_alive() ||
             held->get_unit_descriptor() != &all_types_t::unit_descriptor)
