@@ -24,7 +24,7 @@ class load_test : public units_io_test {
   owner_ptr_t<unit_t> stone;
 };
 
-TEST_F(load_test, golden_file_values_and_saved_bytes) {
+TEST_F(load_test, golden_and_loose_files_values_and_saved_bytes) {
   const std::string golden = data("all_types.units");
   ASSERT_TRUE(load_text(golden));
   ASSERT_EQ(trees().size(), 1u);
@@ -55,16 +55,15 @@ TEST_F(load_test, golden_file_values_and_saved_bytes) {
   EXPECT_EQ(static_cast<body_t*>(hero->own.get())->mass, 0.25f);
   EXPECT_TRUE(sink.errors().empty());
   EXPECT_EQ(save({hero}, UTM_REFERENCED), golden);
-}
 
-TEST_F(load_test, every_other_spelling_reads_the_same_units) {
+  // Every other spelling reads the same units.
   dir.write("loose_part.units", data("loose_part.units"));
   ASSERT_TRUE(load_text(data("loose.units"), "loose.units"));
   // Text after the final brace is reported, and forgiven.
   EXPECT_EQ(sink.errors(), (std::vector<std::string>{"[unit] File '/loose.units', line 21:",
                                                      "Expecting end of file, found 't'"}));
   ASSERT_EQ(trees().size(), 1u);
-  EXPECT_EQ(save({trees()[0]}, UTM_REFERENCED), data("all_types.units"));
+  EXPECT_EQ(save({trees()[0]}, UTM_REFERENCED), golden);
 }
 
 TEST_F(load_test, trees_nameless_units_and_named_roots) {
@@ -95,7 +94,7 @@ TEST_F(load_test, trees_nameless_units_and_named_roots) {
   delete f;
 }
 
-TEST_F(load_test, includes_continue_the_including_text) {
+TEST_F(load_test, includes_continue_the_including_text_and_end) {
   dir.write("sub/b.units", "hero {\n s32:\n@include \"a.units\"\n2) }\n");
   const std::string main_text = "QxdNunit\n{\nall_types :\n@include \"sub/b.units\"\n}\n";
   dir.write("sub/a.units", "-3 f2: (1,");  // ends inside a value
@@ -112,6 +111,13 @@ TEST_F(load_test, includes_continue_the_including_text) {
             (std::vector<std::string>{
                 "[unit] File '/sub/a.units', line 1:", "Included at '/sub/b.units', line 3:",
                 "Included at '/in.units', line 4:", "Expecting 2D vector, found 'x'"}));
+  // An include of itself is cut off, with every level reported.
+  sink.messages.clear();
+  dir.write("self.units", "@include \"self.units\"\n");
+  EXPECT_FALSE(load_text("QxdNunit\n{\n@include \"self.units\"\n}\n"));
+  ASSERT_FALSE(sink.errors().empty());
+  EXPECT_EQ(sink.errors().back(), "[unit] Includes nest deeper than 32 files at '/self.units'.");
+  EXPECT_EQ(sink.errors()[1], "Included at '/self.units', line 1:");
 }
 
 // The attributes of an all_types unit "a", on line 3, and the reports about them.
@@ -247,14 +253,6 @@ TEST_F(load_test, hostile_files_report_and_leave_nothing) {
     EXPECT_EQ(unit_system_t::find_unit("a"), nullptr) << c.body;
     EXPECT_EQ(unit_system_t::find_unit("k"), nullptr) << c.body;
   }
-}
-
-TEST_F(load_test, includes_that_never_end_are_refused) {
-  dir.write("self.units", "@include \"self.units\"\n");
-  EXPECT_FALSE(load_text("QxdNunit\n{\n@include \"self.units\"\n}\n"));
-  ASSERT_FALSE(sink.errors().empty());
-  EXPECT_EQ(sink.errors().back(), "[unit] Includes nest deeper than 32 files at '/self.units'.");
-  EXPECT_EQ(sink.errors()[1], "Included at '/self.units', line 1:");
 }
 
 TEST_F(load_test, every_truncation_of_a_valid_file_fails_cleanly) {
