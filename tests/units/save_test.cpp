@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <random>
 
 #include "qxcore/math/plane_equations.h"
