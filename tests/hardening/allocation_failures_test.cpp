@@ -3,7 +3,6 @@
 // memory is there.
 #include <cstdio>
 #include <filesystem>
-#include <cstring>
 #include <memory>
 
 #include "qxcore/qxcore.h"
@@ -88,17 +87,16 @@ TEST(AllocationFailures, ContainersGrow) {
     chunk_space_t space;
     bool ok = true;
     char key[16];
+    auto make_key = [&](int i) { return std::snprintf(key, sizeof key, "key%d", i); };
     // Past 64 keys a table keeps its side index and its hash-value counts.
     for (int i = 0; i < 80; ++i) {
-      std::snprintf(key, sizeof key, "key%d", i);
+      unsigned int length = static_cast<unsigned int>(make_key(i));
       ok = strings.push_back(unit_string_t(key)) && ok;
-      table.put(key, static_cast<unsigned int>(std::strlen(key)), &table);
+      table.put(key, length, &table);
       ok = space.insert(key, 8) != nullptr && ok;
     }
-    for (int i = 0; i < 80; i += 3) {
-      std::snprintf(key, sizeof key, "key%d", i);
-      ok = table.find(key, static_cast<unsigned int>(std::strlen(key))) == &table && ok;
-    }
+    for (int i = 0; i < 80; i += 3)
+      ok = table.find(key, static_cast<unsigned int>(make_key(i))) == &table && ok;
     return ok && table.size() == 80 && strings[79] == "key79";
   });
 }
@@ -144,25 +142,29 @@ TEST(AllocationFailures, Profiler) {
   install_counting_hooks();
 }
 
-TEST(AllocationFailures, UnitsNamesClonesAndGarbage) {
-  refuse_each_allocation([] {
-    unit_bank_t bank;
-    unit_system_t system(bank);
-    bool ok = true;
-    {
-      owner_ptr_t<unit_t> a = static_cast<unit_t*>(system.create_unit("unit"));
-      owner_ptr_t<unit_t> b = static_cast<unit_t*>(system.create_unit("unit"));
-      ok = a != nullptr && b != nullptr && a->set_name("level.door") && b->set_name("level.hinge.pin");
-      if (ok) {
-        owner_ptr_t<unit_base_t> copy = a->clone();
-        ok = copy != nullptr && unit_system_t::find_unit("level.hinge.pin") == b.get();
-      }
-    }
-    unit_system_t::clean_garbage();
-    return ok;
-  });
+// Runs `body` in a fresh unit system; its units are gone before the check.
+template <class Body>
+bool in_unit_system(Body body) {
+  unit_bank_t bank;
+  unit_system_t system(bank);
+  bool ok = body(system);
+  unit_system_t::clean_garbage();
+  return ok;
 }
 
+TEST(AllocationFailures, UnitsNamesClonesAndGarbage) {
+  refuse_each_allocation([] {
+    return in_unit_system([](unit_system_t& system) {
+      owner_ptr_t<unit_t> a = static_cast<unit_t*>(system.create_unit("unit"));
+      owner_ptr_t<unit_t> b = static_cast<unit_t*>(system.create_unit("unit"));
+      if (a == nullptr || b == nullptr || !a->set_name("level.door") ||
+          !b->set_name("level.hinge.pin"))
+        return false;
+      owner_ptr_t<unit_base_t> copy = a->clone();
+      return copy != nullptr && unit_system_t::find_unit("level.hinge.pin") == b.get();
+    });
+  });
+}
 
 TEST(AllocationFailures, UnitsFilesLoadAndSave) {
   temp_dir_t dir;
@@ -170,26 +172,18 @@ TEST(AllocationFailures, UnitsFilesLoadAndSave) {
             "QxdNunit\r\n{\r\nunit : level.door {\r\n}\r\nunit : .0000.0001 {\r\n}\r\n"
             "unit : level.hinge {\r\n}\r\n}\r\n");
   refuse_each_allocation([&] {
-    unit_bank_t bank;
-    unit_system_t system(bank);
-    bool ok = false;
-    {
+    return in_unit_system([&](unit_system_t& system) {
       std::unique_ptr<file_t> in(fs_open(s(dir / "in.units"), FS_TYPE_NATIVE));
       std::unique_ptr<file_t> out(fs_create(s(dir / "out.units"), FS_TYPE_NATIVE));
-      if (in != nullptr && out != nullptr) {
-        unit_load_t loader(*in, system);
-        if (loader.load() && loader.get_tree_count() == 3) {
-          unit_save_t saver(*out, UTM_OWNED);
-          for (unsigned int i = 0; i < loader.get_tree_count(); ++i) saver.add(loader.get_tree(i));
-          ok = saver.save(UPF_TEXT);
-        }
-      }
-    }
-    unit_system_t::clean_garbage();
-    return ok;
+      if (in == nullptr || out == nullptr) return false;
+      unit_load_t loader(*in, system);
+      if (!loader.load() || loader.get_tree_count() != 3) return false;
+      unit_save_t saver(*out, UTM_OWNED);
+      for (unsigned int i = 0; i < loader.get_tree_count(); ++i) saver.add(loader.get_tree(i));
+      return saver.save(UPF_TEXT);
+    });
   });
 }
-
 
 // A plug-in that lends unit types, loaded and registering them into a bank.
 TEST(AllocationFailures, PluginLoad) {
@@ -200,7 +194,8 @@ TEST(AllocationFailures, PluginLoad) {
   refuse_each_allocation([&] {
     unit_bank_t bank;
     dl_lib_t plugin(s(module));
-    bool ok = plugin.register_and_execute(0x756E6974, &bank) && bank.get_descriptor("prop") != nullptr;
+    bool ok =
+        plugin.register_and_execute(0x756E6974, &bank) && bank.get_descriptor("prop") != nullptr;
     return plugin.unregister() && ok;
   });
 }

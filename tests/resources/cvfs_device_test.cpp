@@ -45,12 +45,12 @@ struct converting_folder_t : qxtest::game_folder_t {
     write("tools/resconvert", "#!/bin/sh\n" + body + "\n");
     std::filesystem::permissions(*this / "tools/resconvert", std::filesystem::perms::owner_all);
   }
-  // Opens through the whole path space; the bytes, or "<missing>". Each
-  // conversion the open caused must notify exactly its start and its end.
-  std::string open(const std::string& path, int* conversions) {
+  // Opens through the whole path space; the bytes, or "<missing>". The open
+  // must have caused `conversions` conversions, each notifying its start and end.
+  std::string open(const std::string& path, std::size_t conversions) {
     recorder.calls.clear();
     std::string bytes = qxtest::read_all(path);
-    *conversions = static_cast<int>(recorder.calls.size() / 2);
+    EXPECT_EQ(recorder.calls.size(), 2 * conversions) << path;
     for (std::size_t i = 0; i < recorder.calls.size(); ++i)
       EXPECT_EQ(recorder.calls[i], std::make_pair(path, i % 2 == 0)) << i;
     return bytes;
@@ -88,40 +88,31 @@ TEST(ConvertingDevice, TheRealConverterRunsOnlyWhenASourceChanged) {
   game.mounts.mount_directories(quarn::STD_MOUNT_CONVERTING);
   qxtest::capture_sink_t sink;
 
-  int n = -1;
-  std::string image = game.open("/tex/a.tga", &n);
-  EXPECT_EQ(n, 1);
+  std::string image = game.open("/tex/a.tga", 1);
   ASSERT_EQ(image.size(), 18u + 24u);
   EXPECT_EQ(image[2], 2);                                      // uncompressed true colour
   EXPECT_EQ(image.substr(12, 4), std::string("\3\0\2\0", 4));  // 3 x 2
   EXPECT_EQ(image[16], 32);
   EXPECT_EQ(image[17] & 0x20, 0);  // bottom row first
   EXPECT_EQ(image.substr(18), converted_pixels);
-  EXPECT_EQ(game.open("/tex/a.tga", &n), image);
-  EXPECT_EQ(n, 0);
+  EXPECT_EQ(game.open("/tex/a.tga", 0), image);
   EXPECT_TRUE(quarn::ufs_file_exists(s("/tex/a.tga")));
   EXPECT_TRUE(game.recorder.calls.empty());
   game.set_time("base/tex/a.tga", game.time_of("rsrc/tex/a.tga") + 1);  // saved again
-  EXPECT_EQ(game.open("/tex/a.tga", &n), image);
-  EXPECT_EQ(n, 1);
-  game.open("/tex/a.tga", &n);
-  EXPECT_EQ(n, 0);  // stamped no older than its source
+  EXPECT_EQ(game.open("/tex/a.tga", 1), image);
+  game.open("/tex/a.tga", 0);  // stamped no older than its source
 
   const std::string text = "first\r\nmiddle 1\r\nmiddle 2\r\nlast\r\n";
-  EXPECT_EQ(game.open("/doc/a.txt", &n), text);
-  EXPECT_EQ(n, 1);
+  EXPECT_EQ(game.open("/doc/a.txt", 1), text);
   EXPECT_EQ(game.read(".dep/doc/a.txt.dep"), "/doc/a.txt\r\n/doc/b.inc\r\n");
   game.set_time("base/doc/b.inc", game.time_of("rsrc/doc/a.txt") + 1);
-  EXPECT_EQ(game.open("/doc/a.txt", &n), text);
-  EXPECT_EQ(n, 1);
-  EXPECT_EQ(game.open(odd, &n), "odd name\r\n");
-  EXPECT_EQ(n, 1);
+  EXPECT_EQ(game.open("/doc/a.txt", 1), text);
+  EXPECT_EQ(game.open(odd, 1), "odd name\r\n");
   EXPECT_EQ(sink.errors(), std::vector<std::string>{});
 
   // A source gone: the converter fails, and what it left before is served.
   std::filesystem::remove("base/doc/b.inc");
-  EXPECT_EQ(game.open("/doc/a.txt", &n), text);
-  EXPECT_EQ(n, 1);
+  EXPECT_EQ(game.open("/doc/a.txt", 1), text);
   EXPECT_EQ(sink.errors(),
             std::vector<std::string>{"Failed to convert the file '/doc/a.txt' (error 1)."});
 }
@@ -145,11 +136,9 @@ TEST(ConvertingDevice, FailingSilentAndMissingConverters) {
       std::filesystem::permissions(game / "tools/resconvert", std::filesystem::perms::owner_read);
     game.mounts.mount_directories(quarn::STD_MOUNT_CONVERTING);
     qxtest::capture_sink_t sink;
-    int first = -1, second = -1;
     // Nothing was converted, so each access tries again.
-    EXPECT_EQ(game.open("/def/a b.dat", &first), "<missing>");
-    EXPECT_EQ(game.open("/def/a b.dat", &second), "<missing>");
-    EXPECT_EQ(first + second, 2) << c.error;
+    EXPECT_EQ(game.open("/def/a b.dat", 1), "<missing>") << c.error;
+    EXPECT_EQ(game.open("/def/a b.dat", 1), "<missing>") << c.error;
     EXPECT_EQ(sink.errors(),
               c.error.empty() ? std::vector<std::string>{} : std::vector<std::string>(2, c.error));
     if (c.error.empty()) {
@@ -165,9 +154,7 @@ TEST(ConvertingDevice, UpToDateResourcesAreServedWithoutRunningAnything) {
   game.write(".dep/def/a.dat.dep", "");
   game.mounts.mount_directories(quarn::STD_MOUNT_CONVERTING);
   qxtest::capture_sink_t sink;
-  int n = -1;
-  EXPECT_EQ(game.open("/def/a.dat", &n), "converted");
-  EXPECT_EQ(n, 0);
+  EXPECT_EQ(game.open("/def/a.dat", 0), "converted");
   // The device itself never serves, lists or changes anything.
   quarn::ufs_device_t* device = game.mounts.device(quarn::std_mount_t::SLOT_CONVERTING);
   EXPECT_TRUE(!device->open(s("/def/a.dat")) && !device->stat(s("/def/a.dat"), nullptr) &&

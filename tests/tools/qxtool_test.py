@@ -118,8 +118,8 @@ class Qxtool(unittest.TestCase):
         if shutil.which("zip"):
             subprocess.run(["zip", "-0", "-qr", self.path("info.qpk"), "."], cwd=self.path("d"), check=True)
             archives[self.path("info.qpk")] = (["a.txt", "sub/"], files["a.txt"])
+        d, patch = self.path("d"), self.path("patch") + ":/p"
         for archive, (names, a_txt) in archives.items():
-            d, patch = self.path("d"), self.path("patch") + ":/p"
             ls = run("ls", "--mount", d, "--mount", archive, "--mount", patch, "/")
             self.assertEqual(ls.stdout.decode().split(), names)
             # Later mounts overlay earlier ones; an explicit priority decides.
@@ -129,21 +129,20 @@ class Qxtool(unittest.TestCase):
             stat = run("stat", "--mount", d, "--mount", archive + "::1", "/sub/b.bin").stdout.decode()
             self.assertIn("size: %d" % len(files["sub/b.bin"]), stat)
             self.assertIn("from: " + d, stat)
-        long_ls = run("ls", "-l", "--mount", self.path("d"), "/sub").stdout.decode().splitlines()
-        self.assertEqual([(l.split()[0], l.split()[-1]) for l in long_ls][0], (str(len(files["sub/b.bin"])), "b.bin"))
-        self.assertEqual(long_ls[1].split()[-1], "deeper/")
-        self.assertFails(run("cat", "--mount", self.path("d"), "/a.txt", "/missing"))
+        long_ls = [l.split() for l in run("ls", "-l", "--mount", d, "/sub").stdout.decode().splitlines()]
+        self.assertEqual((long_ls[0][0], long_ls[0][-1], long_ls[1][-1]), (str(len(files["sub/b.bin"])), "b.bin", "deeper/"))
+        self.assertFails(run("cat", "--mount", d, "/a.txt", "/missing"))
         self.assertFails(run("ls", "--mount", self.path("py.qpk") + ":/x"), 64)
 
         # extract: a tree to a new directory, a file into a directory; never over a tree.
         out = self.path("out")
-        self.assertEqual(run("extract", "--mount", self.path("d"), "/sub", out).returncode, 0)
+        self.assertEqual(run("extract", "--mount", d, "/sub", out).returncode, 0)
         self.assertEqual(read(os.path.join(out, "b.bin")), files["sub/b.bin"])
         self.assertEqual(read(os.path.join(out, "deeper", "c.txt")), b"c")
-        self.assertFails(run("extract", "--mount", self.path("d"), "/sub", out))
+        self.assertFails(run("extract", "--mount", d, "/sub", out))
         self.assertEqual(run("extract", "--mount", self.path("py.qpk"), "/only/in_archive.txt", out).returncode, 0)
         self.assertEqual(read(os.path.join(out, "in_archive.txt")), b"zz")
-        self.assertFails(run("extract", "--mount", self.path("d"), "/sub", self.path("no", "such", "dir")))
+        self.assertFails(run("extract", "--mount", d, "/sub", self.path("no", "such", "dir")))
         self.assertEqual([n for n in os.listdir(self.tmp) if "qxtool" in n or n == "no"], [])
 
     def test_pack(self):
@@ -175,14 +174,12 @@ class Qxtool(unittest.TestCase):
             result = run("pack", self.path("src"), self.path("b.qpk"), stderr=follower)
             os.close(follower)
             self.assertEqual(result.returncode, 0)
-            shown = b""
-            while True:  # to the end: reading a pty whose other side closed fails with EIO
+            shown, chunk = b"", b"-"
+            while chunk:  # to the end: reading a pty whose other side closed fails with EIO
                 try:
                     chunk = terminal.read(4096)
                 except OSError:
-                    break
-                if not chunk:
-                    break
+                    chunk = b""
                 shown += chunk
             self.assertIn(b"5/5", shown)
 
@@ -220,14 +217,12 @@ class Qxtool(unittest.TestCase):
         self.assertFalse(os.path.exists(self.path("junk.png")) or os.path.exists(self.path("x.bmp")))
 
     def test_deps(self):
-        game = self.path("game")
-        write(os.path.join(game, "base", "text", "a.txt"), b"source")
-        write(os.path.join(game, "base", "text", "inc.txt"), b"more")
+        game, dep = self.path("game"), self.path("game", ".dep", "text", "a.txt.dep")
+        for name, data in (("a.txt", b"source"), ("inc.txt", b"more")):
+            write(os.path.join(game, "base", "text", name), data)
+            os.utime(os.path.join(game, "base", "text", name), (1000, 1000))
         write(os.path.join(game, "rsrc", "text", "a.txt"), b"converted")
-        dep = os.path.join(game, ".dep", "text", "a.txt.dep")
         write(dep, b"/text/a.txt\r\n/text/inc.txt\r\n")
-        os.utime(os.path.join(game, "base", "text", "a.txt"), (1000, 1000))
-        os.utime(os.path.join(game, "base", "text", "inc.txt"), (1000, 1000))
         fresh = run("deps", dep)
         self.assertEqual(fresh.returncode, 0, fresh)
         self.assertEqual(fresh.stdout.decode().split()[:6], ["resource", "/text/a.txt", "primary", "/text/a.txt", "1970-01-01", "00:16:40"])

@@ -13,6 +13,12 @@
 namespace qxtest {
 namespace {
 
+// Names are kept in lower case.
+std::string canonical(std::string name) {
+  std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+  return name;
+}
+
 TEST_F(units_test, names_are_dotted_tokens_found_however_the_dots_run) {
   owner_ptr_t<unit_t> a = make<unit_t>(), b = make<unit_t>(), c = make<unit_t>();
   EXPECT_TRUE(a->set_name("Level.Door"));
@@ -57,11 +63,7 @@ TEST_F(units_test, nameless_units_name_themselves_by_their_address) {
   // Each group is a token, so the generated name is a valid (proxy) name.
   owner_ptr_t<unit_proxy_u> proxy = make<unit_proxy_u>();
   EXPECT_TRUE(proxy->set_name(expected.c_str(), false));
-  EXPECT_EQ(name_of(proxy), [&] {
-    std::string lower = expected;
-    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    return lower;
-  }());
+  EXPECT_EQ(name_of(proxy), canonical(expected));
 }
 
 TEST_F(units_test, a_name_moves_from_proxy_to_unit) {
@@ -111,11 +113,6 @@ struct model_unit_t {
   std::string name;
   body_t* child = nullptr;
 };
-
-std::string canonical(std::string name) {
-  std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-  return name;
-}
 
 TEST_F(units_test, random_operations_match_a_reference_model) {
   host_tie_scope_t tie;

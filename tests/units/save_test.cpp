@@ -5,12 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <random>
 
 #include "qxcore/math/plane_equations.h"
 #include "qxcore/strings/tokens.h"
-#include "tests/units/units_io_fixture.h"
+#include "tests/units/units_fixture.h"
 
 namespace qxtest {
 namespace {
@@ -123,9 +122,9 @@ TEST_F(save_test, enum_values_without_symbol_are_numbers) {
   u->e = shade_t(5);
   const std::string text = save({u.get()}, UTM_UNIT_ONLY);
   EXPECT_NE(text.find("\r\n e: 5\r\n"), std::string::npos);
-  EXPECT_EQ(sink.warnings(), (std::vector<std::string>{
-                                 "[unit] Unit 'u' (type 'all_types') attribute 'e' value is "
-                                 "outside its domain - 5!"}));
+  EXPECT_EQ(sink.warnings(),
+            (std::vector<std::string>{"[unit] Unit 'u' (type 'all_types') attribute 'e' value is "
+                                      "outside its domain - 5!"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -135,25 +134,37 @@ struct random_units_t {
   std::mt19937 rng;
   explicit random_units_t(unsigned int seed) : rng(seed) {}
 
-  unsigned int below(unsigned int n) { return std::uniform_int_distribution<unsigned int>(0, n - 1)(rng); }
+  unsigned int below(unsigned int n) {
+    return std::uniform_int_distribution<unsigned int>(0, n - 1)(rng);
+  }
   float any_float() {
     switch (below(4)) {
-      case 0: return static_cast<float>(static_cast<int>(below(16000001)) - 8000000);
-      case 1: return std::bit_cast<float>(0x7f800000u | (below(2) << 31) | (below(0x7fffff) + 1));  // NaNs
-      case 2: return std::ldexp(static_cast<float>(below(1 << 24)), static_cast<int>(below(60)) - 40);
-      default: return std::bit_cast<float>(static_cast<std::uint32_t>(rng()));
+      case 0:
+        return static_cast<float>(static_cast<int>(below(16000001)) - 8000000);
+      case 1:
+        return std::bit_cast<float>(0x7f800000u | (below(2) << 31) |
+                                    (below(0x7fffff) + 1));  // NaNs
+      case 2:
+        return std::ldexp(static_cast<float>(below(1 << 24)), static_cast<int>(below(60)) - 40);
+      default:
+        return std::bit_cast<float>(static_cast<std::uint32_t>(rng()));
     }
   }
-  float unit_float() { return below(8) == 0 ? std::nanf("") : static_cast<float>(below(1 << 24)) / (1 << 24); }
-  std::string text(unsigned int max) {
+  float unit_float() {
+    return below(8) == 0 ? std::nanf("") : static_cast<float>(below(1 << 24)) / (1 << 24);
+  }
+  std::uint64_t u64() { return (static_cast<std::uint64_t>(rng()) << 32) | rng(); }
+  unit_string_t text(unsigned int max) {
     std::string s(below(max + 1), ' ');
     for (char& c : s) c = static_cast<char>(below(255) + 1);
-    return s;
+    return unit_string_t(s.c_str());
   }
-  std::string token() {
+  unsigned long long token() {
     std::string s(below(13), ' ');
     for (char& c : s) c = "abcdefghijklmnopqrstuvwxyz0123456789_"[below(37)];
-    return s;
+    unsigned long long t = 0;
+    string_to_token(&t, string_alias_t(s.c_str()));
+    return t;
   }
   vec_t<float, 3> v3() { return {any_float(), any_float(), any_float()}; }
   quat_t q() { return {any_float(), any_float(), any_float(), any_float()}; }
@@ -168,94 +179,81 @@ struct random_units_t {
     return {{0, 0, 1}, static_cast<float>(below(100))};
   }
 
+  // Each attribute and each of its array's 0 to 2 elements from one generator.
   void fill(all_types_t* u, unit_base_t* lamp) {
-    u->s = string_alias_t(text(4).c_str());
-    u->tok = 0;
-    string_to_token(&u->tok, string_alias_t(token().c_str()));
-    u->f = unit_float();
-    u->f2 = {any_float(), any_float()};
-    u->f3 = {below(3) - 1.0f, below(2) ? -0.0f : 0.5f, std::nanf("7")};
-    u->f4 = {any_float(), any_float(), any_float(), any_float()};
-    for (float& x : u->m.m) x = any_float();
-    u->q = q();
-    u->p = {v3(), q()};
-    u->ps = {v3(), any_float(), q()};
-    u->pn = {v3(), v3(), q()};
-    u->pl = plane();
-    u->sp = {v3(), any_float()};
-    u->bx = {v3(), v3()};
-    u->s32 = static_cast<int>(below(11)) - 5;
-    u->u32 = 10 + below(11);
-    u->s32x = static_cast<int>(rng());
-    u->u32x = static_cast<unsigned int>(rng());
-    u->s64 = static_cast<long long>((static_cast<std::uint64_t>(rng()) << 32) | rng());
-    u->u64 = (static_cast<std::uint64_t>(rng()) << 32) | rng();
-    u->u32u = static_cast<unsigned int>(rng());
-    u->b = below(2) != 0;
-    const int shades[] = {-1, 3, 7};
-    u->e = shade_t(shades[below(3)]);
-    u->mass = unit_float();
-    u->res = below(2) ? lamp : nullptr;
-    for (unsigned int n = below(3); n-- > 0;) {
-      u->s_a.push_back(unit_string_t(text(4).c_str()));
-      unsigned long long t = 0;
-      string_to_token(&t, string_alias_t(token().c_str()));
-      u->tok_a.push_back(t);
-      u->f_a.push_back(unit_float());
-      u->f2_a.push_back({any_float(), any_float()});
-      u->f3_a.push_back({0, -1, 1});
-      u->f4_a.push_back({any_float(), any_float(), any_float(), any_float()});
+    const unsigned int n = below(3);
+    auto both = [n](auto& scalar, auto& array, auto make) {
+      scalar = std::decay_t<decltype(scalar)>(make());  // the enum's array holds ints
+      for (unsigned int i = 0; i < n; ++i) array.push_back(make());
+    };
+    both(u->s, u->s_a, [&] { return text(4); });
+    both(u->tok, u->tok_a, [&] { return token(); });
+    both(u->f, u->f_a, [&] { return unit_float(); });
+    both(u->f2, u->f2_a, [&] { return unit_float2_t{any_float(), any_float()}; });
+    both(u->f3, u->f3_a, [&] {
+      return unit_float3_t{below(3) - 1.0f, below(2) ? -0.0f : 0.5f, std::nanf("7")};
+    });
+    both(u->f4, u->f4_a, [&] {
+      return unit_float4_t{any_float(), any_float(), any_float(), any_float()};
+    });
+    both(u->m, u->m_a, [&] {
       unit_matrix_t m;
       for (float& x : m.m) x = any_float();
-      u->m_a.push_back(m);
-      u->q_a.push_back(q());
-      u->p_a.push_back({v3(), q()});
-      u->ps_a.push_back({v3(), any_float(), q()});
-      u->pn_a.push_back({v3(), v3(), q()});
-      u->pl_a.push_back(plane());
-      u->sp_a.push_back({v3(), any_float()});
-      u->bx_a.push_back({v3(), v3()});
-      u->s32_a.push_back(static_cast<int>(below(11)) - 5);
-      u->u32_a.push_back(10 + below(11));
-      u->s32x_a.push_back(static_cast<int>(rng()));
-      u->u32x_a.push_back(static_cast<unsigned int>(rng()));
-      u->s64_a.push_back(-static_cast<long long>(rng()));
-      u->u64_a.push_back(rng());
-      u->u32u_a.push_back(static_cast<unsigned int>(rng()));
-      u->b_a.push_back(below(2) != 0);
-      u->e_a.push_back(shades[below(3)]);
-      u->res_a.push_back(below(2) ? lamp : nullptr);
-    }
+      return m;
+    });
+    both(u->q, u->q_a, [&] { return q(); });
+    both(u->p, u->p_a, [&] { return placement_t{v3(), q()}; });
+    both(u->ps, u->ps_a, [&] { return placement_scale_t{v3(), any_float(), q()}; });
+    both(u->pn, u->pn_a, [&] { return placement_nonuniform_t{v3(), v3(), q()}; });
+    both(u->pl, u->pl_a, [&] { return plane(); });
+    both(u->sp, u->sp_a, [&] { return sphere_t{v3(), any_float()}; });
+    both(u->bx, u->bx_a, [&] { return aabox_t{v3(), v3()}; });
+    both(u->s32, u->s32_a, [&] { return static_cast<int>(below(11)) - 5; });
+    both(u->u32, u->u32_a, [&] { return 10 + below(11); });
+    both(u->s32x, u->s32x_a, [&] { return static_cast<int>(rng()); });
+    both(u->u32x, u->u32x_a, [&] { return static_cast<unsigned int>(rng()); });
+    both(u->s64, u->s64_a, [&] { return static_cast<long long>(u64()); });
+    both(u->u64, u->u64_a, [&] { return u64(); });
+    both(u->u32u, u->u32u_a, [&] { return static_cast<unsigned int>(rng()); });
+    both(u->b, u->b_a, [&] { return below(2) != 0; });
+    const int shades[] = {-1, 3, 7};
+    both(u->e, u->e_a, [&] { return shades[below(3)]; });
+    both(u->res, u->res_a, [&] { return below(2) ? lamp : nullptr; });
+    u->mass = unit_float();
   }
 };
 
 // Every stored value of a unit as bytes (pointers by the name of their target).
 std::string dump(const all_types_t* u) {
   std::string out;
-  auto raw = [&](const auto& v) { out.append(reinterpret_cast<const char*>(&v), sizeof v); };
-  auto array = [&](const auto& a) {
-    raw(a.size());
-    for (unsigned int i = 0; i < a.size(); ++i) raw(a.data()[i]);
+  auto one = [&](const auto& v) {
+    using T = std::decay_t<decltype(v)>;
+    if constexpr (requires { v.c_str(); }) {
+      out += std::string(v.c_str()) + '|';
+    } else if constexpr (std::is_pointer_v<T> || requires { v.get(); }) {
+      string_dyn_t<> n;
+      const unit_base_t* t = nullptr;
+      if constexpr (std::is_pointer_v<T>)
+        t = v;
+      else
+        t = v.get();
+      if (t != nullptr) t->get_name(&n);
+      out += std::string(n.c_str()) + '|';
+    } else {
+      out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    }
   };
-  auto name = [&](const unit_base_t* t) {
-    string_dyn_t<> n;
-    if (t != nullptr) t->get_name(&n);
-    out += std::string(n.c_str()) + '|';
+  auto both = [&](const auto& scalar, const auto& array) {
+    one(scalar), one(array.size());
+    for (unsigned int i = 0; i < array.size(); ++i) one(array.data()[i]);
   };
-  out += std::string(u->s.c_str()) + '|';
-  for (unsigned int i = 0; i < u->s_a.size(); ++i) out += std::string(u->s_a.data()[i].c_str()) + '|';
-  raw(u->tok), raw(u->f), raw(u->f2), raw(u->f3), raw(u->f4), raw(u->m), raw(u->q), raw(u->p);
-  raw(u->ps), raw(u->pn), raw(u->pl), raw(u->sp), raw(u->bx), raw(u->s32), raw(u->u32);
-  raw(u->s32x), raw(u->u32x), raw(u->s64), raw(u->u64), raw(u->u32u), raw(u->b), raw(u->e);
-  raw(u->mass);
-  array(u->tok_a), array(u->f_a), array(u->f2_a), array(u->f3_a), array(u->f4_a), array(u->m_a);
-  array(u->q_a), array(u->p_a), array(u->ps_a), array(u->pn_a), array(u->pl_a), array(u->sp_a);
-  array(u->bx_a), array(u->s32_a), array(u->u32_a), array(u->s32x_a), array(u->u32x_a);
-  array(u->s64_a), array(u->u64_a), array(u->u32u_a), array(u->b_a), array(u->e_a);
-  name(u->own.get()), name(u->link.get()), name(u->res);
-  for (unsigned int i = 0; i < u->own_a.size(); ++i) name(u->own_a.data()[i]);
-  for (unsigned int i = 0; i < u->link_a.size(); ++i) name(u->link_a.data()[i]);
-  for (unsigned int i = 0; i < u->res_a.size(); ++i) name(u->res_a.data()[i]);
+  both(u->s, u->s_a), both(u->tok, u->tok_a), both(u->f, u->f_a), both(u->f2, u->f2_a);
+  both(u->f3, u->f3_a), both(u->f4, u->f4_a), both(u->m, u->m_a), both(u->q, u->q_a);
+  both(u->p, u->p_a), both(u->ps, u->ps_a), both(u->pn, u->pn_a), both(u->pl, u->pl_a);
+  both(u->sp, u->sp_a), both(u->bx, u->bx_a), both(u->s32, u->s32_a), both(u->u32, u->u32_a);
+  both(u->s32x, u->s32x_a), both(u->u32x, u->u32x_a), both(u->s64, u->s64_a);
+  both(u->u64, u->u64_a), both(u->u32u, u->u32u_a), both(u->b, u->b_a), both(u->e, u->e_a);
+  both(u->own, u->own_a), both(u->link, u->link_a), both(u->res, u->res_a), one(u->mass);
   return out;
 }
 
@@ -265,12 +263,14 @@ TEST_F(save_test, randomized_graphs_survive_save_and_load_bit_for_bit) {
   for (unsigned int seed = 1; seed <= 12; ++seed) {
     random_units_t r(seed);
     const unsigned int n = 2 + r.below(12);
+    auto name = [seed](unsigned int i) {
+      return "u" + std::to_string(seed) + "." + std::to_string(i);
+    };
     std::vector<all_types_t*> units;
     std::vector<bool> owned(n, false);
-    std::vector<owner_ptr_t<all_types_t>> roots;
     for (unsigned int i = 0; i < n; ++i) {
       units.push_back(make<all_types_t>());
-      units.back()->set_name(("u" + std::to_string(seed) + "." + std::to_string(i)).c_str());
+      units.back()->set_name(name(i).c_str());
       r.fill(units.back(), lamp.get());
     }
     // Ownership goes only forward (a forest); links go anywhere.
@@ -281,40 +281,39 @@ TEST_F(save_test, randomized_graphs_survive_save_and_load_bit_for_bit) {
         if (r.below(2) != 0 && units[i]->own.get() == nullptr)
           units[i]->own = units[j];
         else
-          units[i]->append_value(attr("own_a"), unit_base_t::END, static_cast<unit_base_t*>(units[j]));
+          units[i]->append_value(attr("own_a"), unit_base_t::END,
+                                 static_cast<unit_base_t*>(units[j]));
       }
       units[i]->link = r.below(4) ? units[r.below(n)] : nullptr;
       for (unsigned int k = r.below(3); k-- > 0;)
-        units[i]->append_value(attr("link_a"), unit_base_t::END,
-                               r.below(4) ? static_cast<unit_base_t*>(units[r.below(n)]) : lamp.get());
+        units[i]->append_value(
+            attr("link_a"), unit_base_t::END,
+            r.below(4) ? static_cast<unit_base_t*>(units[r.below(n)]) : lamp.get());
     }
-    std::vector<unit_base_t*> root_list;
-    for (unsigned int i = 0; i < n; ++i)
-      if (!owned[i]) {
-        roots.emplace_back(units[i]);
-        root_list.push_back(units[i]);
-      }
-    bool ok = false;
-    const std::string first = save(root_list, UTM_OWNED, &ok);
-    ASSERT_TRUE(ok) << seed;
+    std::vector<owner_ptr_t<all_types_t>> held;
+    std::vector<unit_base_t*> roots;
     std::vector<std::string> before;
-    std::map<unit_base_t*, std::string> root_names;
-    for (all_types_t* u : units) before.push_back(dump(u));
-    for (unit_base_t* r : root_list) root_names[r] = name_of(r);
+    for (unsigned int i = 0; i < n; ++i) {
+      if (!owned[i]) roots.push_back(units[i]), held.emplace_back(units[i]);
+      before.push_back(dump(units[i]));
+    }
+    bool ok = false;
+    const std::string first = save(roots, UTM_OWNED, &ok);
+    ASSERT_TRUE(ok) << seed;
+    held.clear();
     roots.clear();
     unit_system_t::clean_garbage();
 
     ASSERT_TRUE(load_text(first)) << seed << (sink.errors().empty() ? "" : sink.errors().back());
     // The same roots, added in the same order, give the same file.
-    std::vector<unit_base_t*> loaded_roots;
-    for (unit_base_t* r : root_list) loaded_roots.push_back(unit_system_t::find_unit(root_names[r].c_str()));
-    EXPECT_EQ(loaded_roots.size(), trees().size());
-    EXPECT_EQ(save(loaded_roots, UTM_OWNED), first) << seed;
+    for (unsigned int i = 0; i < n; ++i)
+      if (!owned[i]) roots.push_back(unit_system_t::find_unit(name(i).c_str()));
+    EXPECT_EQ(roots.size(), trees().size());
+    EXPECT_EQ(save(roots, UTM_OWNED), first) << seed;
     for (unsigned int i = 0; i < n; ++i) {
-      const std::string name = "u" + std::to_string(seed) + "." + std::to_string(i);
-      auto* loaded = static_cast<all_types_t*>(unit_system_t::find_unit(name.c_str()));
-      ASSERT_NE(loaded, nullptr) << name;
-      EXPECT_EQ(dump(loaded), before[i]) << name;
+      auto* loaded = static_cast<all_types_t*>(unit_system_t::find_unit(name(i).c_str()));
+      ASSERT_NE(loaded, nullptr) << name(i);
+      EXPECT_EQ(dump(loaded), before[i]) << name(i);
     }
     loader.reset();
   }
