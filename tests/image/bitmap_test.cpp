@@ -1,11 +1,11 @@
 // Bitmap sizes, flips, mip chains, padding decisions and resampling, against
 // values worked out by hand and an independent box filter and sampler.
+#include "qxcore/image/bitmap.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
-
-#include "qxcore/image/bitmap.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ TEST(Bitmap, SizesAndMipArithmetic) {
 TEST(Bitmap, FlipSwapsRowsOfLevelZero) {
   std::vector<unsigned char> rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
   hbmp_flip(HBMP_BGR, 2, 3, rgb.data());
-  EXPECT_EQ(rgb, (std::vector<unsigned char>{13, 14, 15, 16, 17, 18, 7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(rgb, (std::vector<unsigned char>{13, 14, 15, 16, 17, 18, 7, 8, 9, 10, 11, 12, 1, 2, 3,
+                                             4, 5, 6}));
   std::vector<unsigned char> other = rgb;
   hbmp_flip(HBMP_GRAY8, 6, 3, other.data());  // not a colour type: untouched
   hbmp_flip(HBMP_RGB, 6, 1, other.data());    // one row: untouched
@@ -41,7 +42,8 @@ TEST(Bitmap, FlipSwapsRowsOfLevelZero) {
 }
 
 // Averages the four pixels of every 2x2 cell, wrapping a dimension of 1.
-std::vector<unsigned char> reference_mips(std::vector<unsigned char> level, unsigned int w, unsigned int h, unsigned int size) {
+std::vector<unsigned char> reference_mips(std::vector<unsigned char> level, unsigned int w,
+                                          unsigned int h, unsigned int size) {
   std::vector<unsigned char> all = level;
   while (w > 1 || h > 1) {
     unsigned int nw = std::max(w / 2, 1u), nh = std::max(h / 2, 1u);
@@ -64,12 +66,15 @@ std::vector<unsigned char> reference_mips(std::vector<unsigned char> level, unsi
 }
 
 TEST(Bitmap, MipChainsAreTruncatingBoxFilters) {
-  std::vector<unsigned char> two = {0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 13, 13, 13, 13, 0xEE, 0xEE, 0xEE, 0xEE};
+  std::vector<unsigned char> two = {0, 0, 0,  0,  4,  4,  4,    4,    8,    8,
+                                    8, 8, 13, 13, 13, 13, 0xEE, 0xEE, 0xEE, 0xEE};
   hbmp_build_mips(two.data(), HBMP_RGBA, 2, 2);
-  EXPECT_EQ(std::vector<unsigned char>(two.begin() + 16, two.end()), (std::vector<unsigned char>{6, 6, 6, 6}));
+  EXPECT_EQ(std::vector<unsigned char>(two.begin() + 16, two.end()),
+            (std::vector<unsigned char>{6, 6, 6, 6}));
 
   std::mt19937 rng(3);
-  for (auto [w, h] : std::vector<std::pair<unsigned int, unsigned int>>{{1, 1}, {1, 8}, {16, 1}, {8, 4}, {32, 32}, {4, 64}}) {
+  for (auto [w, h] : std::vector<std::pair<unsigned int, unsigned int>>{
+           {1, 1}, {1, 8}, {16, 1}, {8, 4}, {32, 32}, {4, 64}}) {
     for (hbmp_type_t type : {HBMP_RGB, HBMP_BGRA}) {
       unsigned int size = hbmp_pixel_size(type);
       std::vector<unsigned char> level(w * h * size);
@@ -90,8 +95,9 @@ TEST(Bitmap, CompatibleSizes) {
     unsigned short w, h;
     bool square, padded;
     unsigned short out_w, out_h;
-  } cases[] = {{256, 128, false, false, 0, 0}, {256, 128, true, true, 256, 256}, {300, 200, false, true, 512, 256},
-               {300, 200, true, true, 512, 512}, {64, 64, true, false, 0, 0},    {1, 3, false, true, 1, 4}};
+  } cases[] = {{256, 128, false, false, 0, 0},    {256, 128, true, true, 256, 256},
+               {300, 200, false, true, 512, 256}, {300, 200, true, true, 512, 512},
+               {64, 64, true, false, 0, 0},       {1, 3, false, true, 1, 4}};
   for (const auto& c : cases) {
     hbmp_t in{c.w, c.h, 0, 5, HBMP_RGB, nullptr};
     hbmp_t out{0, 0, 0, 0, HBMP_NONE, &in};
@@ -118,14 +124,16 @@ TEST(Bitmap, ResamplingPicksNearestSourcePixels) {
 
   // Up and down by odd factors: the accumulated 16.16 steps must land where
   // one multiplication of the step puts them.
-  for (auto [sw, dw] : std::vector<std::pair<unsigned short, unsigned short>>{{5, 13}, {13, 5}, {7, 7}, {300, 512}}) {
+  for (auto [sw, dw] : std::vector<std::pair<unsigned short, unsigned short>>{
+           {5, 13}, {13, 5}, {7, 7}, {300, 512}}) {
     std::vector<unsigned char> line(sw * 4);
     for (unsigned int x = 0; x < sw; ++x) line[x * 4] = static_cast<unsigned char>(x);
     std::vector<unsigned char> out(dw * 4);
     hbmp_t a{sw, 1, 0, 1, HBMP_RGBA, line.data()}, b{dw, 1, 0, 1, HBMP_RGBA, out.data()};
     hbmp_resample(&b, &a);
     for (unsigned int x = 0; x < dw; ++x)
-      EXPECT_EQ(out[x * 4], static_cast<unsigned char>(x * ((sw << 16) / dw) >> 16)) << sw << "->" << dw << " x " << x;
+      EXPECT_EQ(out[x * 4], static_cast<unsigned char>(x * ((sw << 16) / dw) >> 16))
+          << sw << "->" << dw << " x " << x;
   }
 }
 

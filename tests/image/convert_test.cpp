@@ -43,7 +43,8 @@ TEST(Convert, PairsOfFormats) {
   EXPECT_EQ(copy, pal4);
 
   bytes_t untouched(8, 0x55);
-  hbmp_convert(untouched.data(), rgba.data(), HBMP_RGB, HBMP_BGRA, 2, 1, 1, 1);  // BGRA is no source
+  hbmp_convert(untouched.data(), rgba.data(), HBMP_RGB, HBMP_BGRA, 2, 1, 1,
+               1);  // BGRA is no source
   hbmp_convert(untouched.data(), rgba.data(), HBMP_GRAY8, HBMP_RGBA, 2, 1, 1, 1);
   EXPECT_EQ(untouched, bytes_t(8, 0x55));
 }
@@ -64,7 +65,8 @@ TEST(Convert, TheDestinationGetsTheSmallestLevels) {
 
   qxtest::capture_sink_t sink;
   hbmp_convert(last_two.data(), chain.data(), HBMP_RGB, HBMP_RGB, 4, 2, 4, 3);
-  EXPECT_EQ(sink.errors(), std::vector<std::string>{"[hbmp] hbmp_convert cannot make 4 levels out of 3"});
+  EXPECT_EQ(sink.errors(),
+            std::vector<std::string>{"[hbmp] hbmp_convert cannot make 4 levels out of 3"});
 }
 
 TEST(Convert, CompressedFormatsGoToTheS3tcRoutines) {
@@ -96,7 +98,8 @@ unsigned int contiguous_mask(std::mt19937& rng, unsigned int bytes) {
 TEST(MaskCopy, DesignedPixelAndRandomFields) {
   unsigned int pixel = 0xFF8040C0;
   unsigned short out = 0;
-  hbmp_copy(&out, &pixel, 1, 1, 2, 4, 0xF800, 0x07E0, 0x001F, 0, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000, 2, 4);
+  hbmp_copy(&out, &pixel, 1, 1, 2, 4, 0xF800, 0x07E0, 0x001F, 0, 0x000000FF, 0x0000FF00, 0x00FF0000,
+            0xFF000000, 2, 4);
   EXPECT_EQ(out, (0xC0 >> 3) << 11 | (0x40 >> 2) << 5 | 0x80 >> 3);
 
   std::mt19937 rng(29);
@@ -104,10 +107,12 @@ TEST(MaskCopy, DesignedPixelAndRandomFields) {
     unsigned int from = 2 + rng() % 3, to = 2 + rng() % 3;
     if (from == 2 && to == 2) continue;
     unsigned int s[4], d[4];
-    for (int c = 0; c < 4; ++c) s[c] = contiguous_mask(rng, from), d[c] = rng() % 5 ? contiguous_mask(rng, to) : 0;
+    for (int c = 0; c < 4; ++c)
+      s[c] = contiguous_mask(rng, from), d[c] = rng() % 5 ? contiguous_mask(rng, to) : 0;
     unsigned char src[2 * 4 * 2], dst[3 * 4 * 2] = {};
     for (auto& b : src) b = static_cast<unsigned char>(rng());
-    hbmp_copy(dst, src, 2, 2, 3 * to, 2 * from, d[0], d[1], d[2], d[3], s[0], s[1], s[2], s[3], to, from);
+    hbmp_copy(dst, src, 2, 2, 3 * to, 2 * from, d[0], d[1], d[2], d[3], s[0], s[1], s[2], s[3], to,
+              from);
     for (int y = 0; y < 2; ++y)
       for (int x = 0; x < 2; ++x) {
         unsigned int p = 0, got = 0;
@@ -120,7 +125,8 @@ TEST(MaskCopy, DesignedPixelAndRandomFields) {
       }
   }
   unsigned char same[4] = {1, 2, 0, 0}, target[4] = {9, 9, 9, 9};
-  hbmp_copy(target, same, 1, 1, 2, 2, 0xF800, 0x07E0, 0x1F, 0, 0xF800, 0x07E0, 0x1F, 0, 2, 2);  // 2 -> 2: not a pair
+  hbmp_copy(target, same, 1, 1, 2, 2, 0xF800, 0x07E0, 0x1F, 0, 0xF800, 0x07E0, 0x1F, 0, 2,
+            2);  // 2 -> 2: not a pair
   EXPECT_EQ(bytes_t(target, target + 4), bytes_t(4, 9));
 }
 
