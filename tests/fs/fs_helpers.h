@@ -30,10 +30,11 @@ inline std::string read_all(const std::string& path,
   return f->read(bytes.data(), static_cast<unsigned int>(bytes.size())) ? bytes : "<unreadable>";
 }
 
-// A virtual directory's listing, which must never be null.
-inline listing_t listing(const std::string& path, bool full_paths = true) {
+// A directory's listing, which must never be null.
+inline listing_t listing(const std::string& path, bool full_paths = true,
+                         quarn::fs_type_t type = quarn::FS_TYPE_VIRTUAL) {
   std::unique_ptr<quarn::list_t<quarn::fs_direntry_t>> entries(
-      quarn::fs_read_dir(s(path), full_paths, quarn::FS_TYPE_VIRTUAL));
+      quarn::fs_read_dir(s(path), full_paths, type));
   listing_t out;
   if (entries == nullptr) ADD_FAILURE() << "null listing of " << path;
   if (entries != nullptr)
