@@ -22,12 +22,14 @@ inline quarn::string_alias_t s(const std::string& text) {
 
 // The whole file; "<missing>" when it does not open, "<unreadable>" when the
 // read fails.
-inline std::string read_all(const std::string& path,
-                            quarn::fs_type_t type = quarn::FS_TYPE_VIRTUAL) {
-  file_ptr f(quarn::fs_open(s(path), type));
+inline std::string contents(quarn::file_t* f) {
   if (f == nullptr) return "<missing>";
   std::string bytes(f->size(), '\0');
   return f->read(bytes.data(), static_cast<unsigned int>(bytes.size())) ? bytes : "<unreadable>";
+}
+inline std::string read_all(const std::string& path,
+                            quarn::fs_type_t type = quarn::FS_TYPE_VIRTUAL) {
+  return contents(file_ptr(quarn::fs_open(s(path), type)).get());
 }
 
 // A directory's listing, which must never be null.
