@@ -36,26 +36,71 @@ using qxtest::mounts_t;
 using qxtest::read_all;
 using qxtest::s;
 
-TEST(MountTable, HigherPriorityWinsRangesSelectAndUnmountUncoversTheNext) {
-  qxtest::temp_dir_t a, b;
-  a.write("x", "from A");
-  b.write("x", "from B");
-  b.write("only_b", "B alone");
+// Four host directories over each other: "high" (60) and "mid" (50), both
+// read-only, a listing device (40) and the writable "user" (20).
+TEST(MountTable, LayersAnswerByPriorityAndWritesGoToTheWritableOne) {
+  qxtest::temp_dir_t high, mid, list, user;
+  high.write("x", "from high");
+  high.write("a", "file in high");
+  mid.write("x", "from mid");
+  mid.write("only_mid", "mid alone");
+  std::filesystem::create_directories(list / "a");  // a directory of the same name, lower
+  std::filesystem::create_directories(list / "sub");
+  list.write("y", "y");
+  list.write(".svn/entries", "hidden");
   mounts_t mounts;
-  mounts.add(FS_DEVICE_DIRECTORY, a.path(), 60);
-  mounts.add(FS_DEVICE_DIRECTORY, b.path(), 50);
-  EXPECT_EQ(read_all("/x"), "from A");
-  EXPECT_EQ(read_all("/only_b"), "B alone");
+  mounts.add(FS_DEVICE_DIRECTORY, high.path(), 60);
+  mounts.add(FS_DEVICE_DIRECTORY, mid.path(), 50);
+  mounts.add(quarn::FS_DEVICE_LISTING, list.path(), 40);
+  mounts.add(FS_DEVICE_DIRECTORY, user.path(), 20, false);
+  EXPECT_EQ(read_all("/x"), "from high");
+  EXPECT_EQ(read_all("/only_mid"), "mid alone");
   // A device takes part when lo <= its priority <= hi.
-  const std::pair<quarn::fs_priority_range_t, std::string> cases[] = {
-      {{-1, 50}, "from B"}, {{50, 60}, "from A"}, {{60, 99}, "from A"}, {{51, 59}, "<missing>"}};
+  const std::pair<quarn::fs_priority_range_t, std::string> cases[] = {{{-1, 50}, "from mid"},
+                                                                      {{50, 60}, "from high"},
+                                                                      {{60, 99}, "from high"},
+                                                                      {{51, 59}, "<missing>"}};
   for (const auto& [range, expected] : cases) {
     qxtest::file_ptr f(quarn::fs_mount_table()->open(s("/x"), range));
     EXPECT_EQ(qxtest::contents(f.get()), expected) << range.lo << ".." << range.hi;
   }
+
+  // Listings merge, the higher entry winning; full names are the path given,
+  // "/" and the name, for every path.
+  EXPECT_EQ(listing("/", false),
+            (listing_t{{"a", 0}, {"x", 0}, {"only_mid", 0}, {"y", 0}, {"sub", 1}}));
+  EXPECT_EQ(listing("/"),
+            (listing_t{{"//a", 0}, {"//x", 0}, {"//only_mid", 0}, {"//y", 0}, {"//sub", 1}}));
+  EXPECT_EQ(listing("").count("/only_mid"), 1u);
+  EXPECT_TRUE(listing("/no/such/dir").empty());  // empty, not null
+  // The highest device's entries come first, in its order.
+  std::unique_ptr<quarn::list_t<quarn::fs_direntry_t>> ordered(
+      quarn::fs_read_dir(s("/"), false, FS_TYPE_VIRTUAL));
+  std::set<std::string> first_two{(*ordered->begin()).name.c_str(),
+                                  (*++ordered->begin()).name.c_str()};
+  EXPECT_EQ(first_two, (std::set<std::string>{"a", "x"}));
+  // The listing device lists, but never opens.
+  EXPECT_EQ(read_all("/y"), "<missing>");
+  EXPECT_TRUE(quarn::fs_stat(s("/y"), nullptr, FS_TYPE_VIRTUAL));
+
+  {
+    qxtest::file_ptr f(quarn::fs_create(s("/new/b/c.txt"), FS_TYPE_VIRTUAL));
+    ASSERT_NE(f, nullptr);
+    f->printf("made");
+  }
+  EXPECT_EQ(qxtest::temp_dir_t::read(user / "new/b/c.txt"), "made");  // "new/b" was made
+  EXPECT_FALSE(std::filesystem::exists(high / "new"));
+  EXPECT_TRUE(quarn::fs_mkdir(s("/made_dir"), FS_TYPE_VIRTUAL));
+  EXPECT_TRUE(std::filesystem::is_directory(user / "made_dir"));
+  // A file only a read-only device has cannot be removed through the table.
+  EXPECT_FALSE(quarn::fs_remove(s("/only_mid"), FS_TYPE_VIRTUAL));
+  EXPECT_TRUE(quarn::fs_remove(s("/new/b/c.txt"), FS_TYPE_VIRTUAL));
+  EXPECT_FALSE(quarn::fs_rmdir(s("/new/b/none"), FS_TYPE_VIRTUAL));
+
+  // Unmounting uncovers the next.
   quarn::ufs_unmount(mounts.devices[0]);
   mounts.devices.erase(mounts.devices.begin());
-  EXPECT_EQ(read_all("/x"), "from B");
+  EXPECT_EQ(read_all("/x"), "from mid");
   EXPECT_TRUE(quarn::ufs_file_exists(s("/x")));
   EXPECT_FALSE(quarn::ufs_file_exists(s("/nothing")));
 }
@@ -80,57 +125,6 @@ TEST(MountTable, PrefixesAreByteComparisons) {
   EXPECT_STREQ(location.c_str(), "/home/profiles/p.txt");
   EXPECT_EQ(f->device_name().c_str(), dir / "r");
   EXPECT_EQ(f->get_fs_type(), FS_TYPE_VIRTUAL);
-}
-
-TEST(MountTable, ReadOnlyDevicesPassChangesToTheNextWritableOne) {
-  qxtest::temp_dir_t data, user;
-  data.write("def/a.dat", "shipped");
-  mounts_t mounts;
-  mounts.add(FS_DEVICE_DIRECTORY, data.path(), 80);
-  mounts.add(FS_DEVICE_DIRECTORY, user.path(), 20, false);
-  {
-    qxtest::file_ptr f(quarn::fs_create(s("/a/b/c.txt"), FS_TYPE_VIRTUAL));
-    ASSERT_NE(f, nullptr);
-    f->printf("made");
-  }
-  EXPECT_EQ(qxtest::temp_dir_t::read(user / "a/b/c.txt"), "made");  // "a" and "a/b" were made
-  EXPECT_FALSE(std::filesystem::exists(data / "a"));
-  EXPECT_TRUE(quarn::fs_mkdir(s("/made_dir"), FS_TYPE_VIRTUAL));
-  EXPECT_TRUE(std::filesystem::is_directory(user / "made_dir"));
-  // A file only the read-only device has cannot be removed through the table.
-  EXPECT_FALSE(quarn::fs_remove(s("/def/a.dat"), FS_TYPE_VIRTUAL));
-  EXPECT_TRUE(quarn::fs_remove(s("/a/b/c.txt"), FS_TYPE_VIRTUAL));
-  EXPECT_FALSE(quarn::fs_rmdir(s("/a/b/none"), FS_TYPE_VIRTUAL));
-}
-
-TEST(MountTable, ListingsMergeWithTheHigherPriorityEntryWinning) {
-  qxtest::temp_dir_t high, low;
-  high.write("a", "file in high");
-  high.write("x", "x");
-  std::filesystem::create_directories(low / "a");  // a directory of the same name, lower
-  std::filesystem::create_directories(low / "sub");
-  low.write("y", "y");
-  low.write(".svn/entries", "hidden");
-  mounts_t mounts;
-  mounts.add(FS_DEVICE_DIRECTORY, high.path(), 60);
-  mounts.add(quarn::FS_DEVICE_LISTING, low.path(), 50);
-  EXPECT_EQ(listing("/", false), (listing_t{{"a", 0}, {"x", 0}, {"y", 0}, {"sub", 1}}));
-  // Full names are the path given, "/" and the name, for every path.
-  EXPECT_EQ(listing("/"), (listing_t{{"//a", 0}, {"//x", 0}, {"//y", 0}, {"//sub", 1}}));
-  EXPECT_EQ(listing(""), (listing_t{{"/a", 0}, {"/x", 0}, {"/y", 0}, {"/sub", 1}}));
-  EXPECT_TRUE(listing("/no/such/dir").empty());  // empty, not null
-
-  // The higher device's entries come first, in its order.
-  std::unique_ptr<quarn::list_t<quarn::fs_direntry_t>> ordered(
-      quarn::fs_read_dir(s("/"), false, FS_TYPE_VIRTUAL));
-  std::set<std::string> first_two{(*ordered->begin()).name.c_str(),
-                                  (*++ordered->begin()).name.c_str()};
-  EXPECT_EQ(first_two, (std::set<std::string>{"a", "x"}));
-
-  // The listing device lists, but never opens.
-  EXPECT_EQ(read_all("/y"), "<missing>");
-  quarn::fs_stat_t status;
-  EXPECT_TRUE(quarn::fs_stat(s("/y"), &status, FS_TYPE_VIRTUAL));
 }
 
 TEST(MountTable, PathsNeverLeaveTheRoot) {
