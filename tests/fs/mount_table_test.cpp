@@ -70,7 +70,8 @@ TEST(MountTable, LayersAnswerByPriorityAndWritesGoToTheWritableOne) {
             (listing_t{{"a", 0}, {"x", 0}, {"only_mid", 0}, {"y", 0}, {"sub", 1}}));
   EXPECT_EQ(listing("/"),
             (listing_t{{"//a", 0}, {"//x", 0}, {"//only_mid", 0}, {"//y", 0}, {"//sub", 1}}));
-  EXPECT_EQ(listing("").count("/only_mid"), 1u);
+  EXPECT_EQ(listing(""),
+            (listing_t{{"/a", 0}, {"/x", 0}, {"/only_mid", 0}, {"/y", 0}, {"/sub", 1}}));
   EXPECT_TRUE(listing("/no/such/dir").empty());  // empty, not null
   // The highest device's entries come first, in its order.
   std::unique_ptr<quarn::list_t<quarn::fs_direntry_t>> ordered(
@@ -80,7 +81,8 @@ TEST(MountTable, LayersAnswerByPriorityAndWritesGoToTheWritableOne) {
   EXPECT_EQ(first_two, (std::set<std::string>{"a", "x"}));
   // The listing device lists, but never opens.
   EXPECT_EQ(read_all("/y"), "<missing>");
-  EXPECT_TRUE(quarn::fs_stat(s("/y"), nullptr, FS_TYPE_VIRTUAL));
+  quarn::fs_stat_t status;
+  EXPECT_TRUE(quarn::fs_stat(s("/y"), &status, FS_TYPE_VIRTUAL));
 
   {
     qxtest::file_ptr f(quarn::fs_create(s("/new/b/c.txt"), FS_TYPE_VIRTUAL));
