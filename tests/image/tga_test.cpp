@@ -155,6 +155,7 @@ TEST(Tga, OurFilesReadBackInStbImage) {
     }
     EXPECT_EQ(packed, before);
     bytes_t flipped = stb_rgba(qxtest::temp_dir_t::read_bytes(path), &sw, &sh);
+    ASSERT_EQ(flipped.size(), opaque.size());
     for (unsigned int y = 0; y < h; ++y)
       EXPECT_TRUE(
           std::equal(&flipped[(h - 1 - y) * w * 4], &flipped[(h - y) * w * 4], &opaque[y * w * 4]))
