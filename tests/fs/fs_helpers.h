@@ -22,18 +22,21 @@ inline quarn::string_alias_t s(const std::string& text) {
 
 // The whole file; "<missing>" when it does not open, "<unreadable>" when the
 // read fails.
-inline std::string read_all(const std::string& path,
-                            quarn::fs_type_t type = quarn::FS_TYPE_VIRTUAL) {
-  file_ptr f(quarn::fs_open(s(path), type));
+inline std::string contents(quarn::file_t* f) {
   if (f == nullptr) return "<missing>";
   std::string bytes(f->size(), '\0');
   return f->read(bytes.data(), static_cast<unsigned int>(bytes.size())) ? bytes : "<unreadable>";
 }
+inline std::string read_all(const std::string& path,
+                            quarn::fs_type_t type = quarn::FS_TYPE_VIRTUAL) {
+  return contents(file_ptr(quarn::fs_open(s(path), type)).get());
+}
 
-// A virtual directory's listing, which must never be null.
-inline listing_t listing(const std::string& path, bool full_paths = true) {
+// A directory's listing, which must never be null.
+inline listing_t listing(const std::string& path, bool full_paths = true,
+                         quarn::fs_type_t type = quarn::FS_TYPE_VIRTUAL) {
   std::unique_ptr<quarn::list_t<quarn::fs_direntry_t>> entries(
-      quarn::fs_read_dir(s(path), full_paths, quarn::FS_TYPE_VIRTUAL));
+      quarn::fs_read_dir(s(path), full_paths, type));
   listing_t out;
   if (entries == nullptr) ADD_FAILURE() << "null listing of " << path;
   if (entries != nullptr)

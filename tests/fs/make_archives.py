@@ -6,7 +6,6 @@ Writes into OUT_DIR:
   infozip.zip              `zip -0 -r` of src (Info-ZIP, stored), when zip is installed
   python_stored.zip        Python zipfile, stored, with directory records
   python_mixed.zip         Python zipfile, some members deflated
-  python_comment.zip       like python_stored, with an archive comment
   <archive>.manifest       one line per central-directory record, as zipfile
                            reads it: name, size, directory flag, method
 """
@@ -48,7 +47,7 @@ def manifest(archive):
                                          info.compress_type))
 
 
-def python_archive(name, deflate=(), comment=None):
+def python_archive(name, deflate=()):
     path = os.path.join(out, name)
     with zipfile.ZipFile(path, "w") as z:
         z.mkdir("empty_dir")
@@ -56,14 +55,11 @@ def python_archive(name, deflate=(), comment=None):
         for member in sorted(files):
             method = zipfile.ZIP_DEFLATED if member in deflate else zipfile.ZIP_STORED
             z.write(os.path.join(src, member), member, compress_type=method)
-        if comment is not None:
-            z.comment = comment
     manifest(path)
 
 
 python_archive("python_stored.zip")
 python_archive("python_mixed.zip", deflate={"textures/wood.tga", "models/car/wheel.dat"})
-python_archive("python_comment.zip", comment=b"an archive comment")
 
 if shutil.which("zip"):
     target = os.path.join(out, "infozip.zip")

@@ -1,15 +1,23 @@
-// Bitmap sizes, flips, mip chains, padding decisions and resampling, against
-// values worked out by hand and an independent box filter and sampler.
+// Bitmap sizes, flips, mip chains, padding decisions, resampling, format
+// conversions and copies through channel masks, against values worked out by
+// hand, an independent box filter and sampler, and independent field arithmetic.
+#include "qxcore/image/bitmap.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
+#include <string>
+#include <tuple>
 #include <vector>
 
-#include "qxcore/image/bitmap.h"
+#include "qxcore/image/s3tc.h"
+#include "tests/support/capture_sink.h"
 
 namespace {
 
 using namespace quarn;
+using bytes_t = std::vector<unsigned char>;
 
 TEST(Bitmap, SizesAndMipArithmetic) {
   EXPECT_EQ(hbmp_mem_size(4, 4, 3, HBMP_RGBA), (16u + 4 + 1) * 4);
@@ -31,21 +39,21 @@ TEST(Bitmap, SizesAndMipArithmetic) {
 }
 
 TEST(Bitmap, FlipSwapsRowsOfLevelZero) {
-  std::vector<unsigned char> rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+  bytes_t rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
   hbmp_flip(HBMP_BGR, 2, 3, rgb.data());
-  EXPECT_EQ(rgb, (std::vector<unsigned char>{13, 14, 15, 16, 17, 18, 7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
-  std::vector<unsigned char> other = rgb;
+  EXPECT_EQ(rgb, (bytes_t{13, 14, 15, 16, 17, 18, 7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
+  bytes_t other = rgb;
   hbmp_flip(HBMP_GRAY8, 6, 3, other.data());  // not a colour type: untouched
   hbmp_flip(HBMP_RGB, 6, 1, other.data());    // one row: untouched
   EXPECT_EQ(other, rgb);
 }
 
 // Averages the four pixels of every 2x2 cell, wrapping a dimension of 1.
-std::vector<unsigned char> reference_mips(std::vector<unsigned char> level, unsigned int w, unsigned int h, unsigned int size) {
-  std::vector<unsigned char> all = level;
+bytes_t reference_mips(bytes_t level, unsigned int w, unsigned int h, unsigned int size) {
+  bytes_t all = level;
   while (w > 1 || h > 1) {
     unsigned int nw = std::max(w / 2, 1u), nh = std::max(h / 2, 1u);
-    std::vector<unsigned char> next(nw * nh * size);
+    bytes_t next(nw * nh * size);
     for (unsigned int y = 0; y < nh; ++y)
       for (unsigned int x = 0; x < nw; ++x)
         for (unsigned int c = 0; c < size; ++c) {
@@ -64,23 +72,24 @@ std::vector<unsigned char> reference_mips(std::vector<unsigned char> level, unsi
 }
 
 TEST(Bitmap, MipChainsAreTruncatingBoxFilters) {
-  std::vector<unsigned char> two = {0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 13, 13, 13, 13, 0xEE, 0xEE, 0xEE, 0xEE};
+  bytes_t two = {0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 13, 13, 13, 13, 0xEE, 0xEE, 0xEE, 0xEE};
   hbmp_build_mips(two.data(), HBMP_RGBA, 2, 2);
-  EXPECT_EQ(std::vector<unsigned char>(two.begin() + 16, two.end()), (std::vector<unsigned char>{6, 6, 6, 6}));
+  EXPECT_EQ(bytes_t(two.begin() + 16, two.end()), (bytes_t{6, 6, 6, 6}));
 
   std::mt19937 rng(3);
-  for (auto [w, h] : std::vector<std::pair<unsigned int, unsigned int>>{{1, 1}, {1, 8}, {16, 1}, {8, 4}, {32, 32}, {4, 64}}) {
+  for (auto [w, h] : std::vector<std::pair<unsigned int, unsigned int>>{
+           {1, 1}, {1, 8}, {16, 1}, {8, 4}, {32, 32}, {4, 64}}) {
     for (hbmp_type_t type : {HBMP_RGB, HBMP_BGRA}) {
       unsigned int size = hbmp_pixel_size(type);
-      std::vector<unsigned char> level(w * h * size);
+      bytes_t level(w * h * size);
       for (auto& b : level) b = static_cast<unsigned char>(rng());
-      std::vector<unsigned char> buffer(hbmp_mem_size(w, h, hbmp_mip_count(w, h), type));
+      bytes_t buffer(hbmp_mem_size(w, h, hbmp_mip_count(w, h), type));
       std::copy(level.begin(), level.end(), buffer.begin());
       hbmp_build_mips(buffer.data(), type, w, h);
       EXPECT_EQ(buffer, reference_mips(level, w, h, size)) << w << "x" << h;
     }
   }
-  std::vector<unsigned char> odd(3 * 2 * 3 * 2, 7), before = odd;
+  bytes_t odd(3 * 2 * 3 * 2, 7), before = odd;
   hbmp_build_mips(odd.data(), HBMP_RGB, 3, 2);  // not powers of two: nothing
   EXPECT_EQ(odd, before);
 }
@@ -90,43 +99,169 @@ TEST(Bitmap, CompatibleSizes) {
     unsigned short w, h;
     bool square, padded;
     unsigned short out_w, out_h;
-  } cases[] = {{256, 128, false, false, 0, 0}, {256, 128, true, true, 256, 256}, {300, 200, false, true, 512, 256},
-               {300, 200, true, true, 512, 512}, {64, 64, true, false, 0, 0},    {1, 3, false, true, 1, 4}};
+  } cases[] = {{256, 128, false, false, 0, 0},    {256, 128, true, true, 256, 256},
+               {300, 200, false, true, 512, 256}, {300, 200, true, true, 512, 512},
+               {64, 64, true, false, 0, 0},       {1, 3, false, true, 1, 4}};
   for (const auto& c : cases) {
     hbmp_t in{c.w, c.h, 0, 5, HBMP_RGB, nullptr};
     hbmp_t out{0, 0, 0, 0, HBMP_NONE, &in};
     EXPECT_EQ(hbmp_build_compatible(&out, &in, c.square), c.padded) << c.w << "x" << c.h;
-    if (!c.padded) continue;
-    EXPECT_EQ(out.width, c.out_w);
-    EXPECT_EQ(out.height, c.out_h);
-    EXPECT_EQ(out.mip_count, 1);
-    EXPECT_EQ(out.type, HBMP_RGB);
-    EXPECT_EQ(out.data, &in);  // untouched: the caller allocates
+    // The data pointer is left alone: the caller allocates.
+    if (c.padded)
+      EXPECT_EQ(std::tuple(out.width, out.height, out.mip_count, out.type, out.data),
+                std::tuple(c.out_w, c.out_h, 1, HBMP_RGB, (void*)&in));
   }
 }
 
 TEST(Bitmap, ResamplingPicksNearestSourcePixels) {
-  std::vector<unsigned char> src(4 * 4 * 3);
+  bytes_t src(4 * 4 * 3);
   for (unsigned int i = 0; i < 16; ++i) src[i * 3] = static_cast<unsigned char>(i);  // red = index
-  std::vector<unsigned char> dst(2 * 2 * 3);
+  bytes_t dst(2 * 2 * 3);
   hbmp_t from{4, 4, 0, 1, HBMP_RGB, src.data()}, to{2, 2, 0, 1, HBMP_RGB, dst.data()};
   hbmp_resample(&to, &from);
-  EXPECT_EQ(dst[0], 0);   // (0,0)
-  EXPECT_EQ(dst[3], 2);   // (2,0)
-  EXPECT_EQ(dst[6], 8);   // (0,2)
-  EXPECT_EQ(dst[9], 10);  // (2,2)
+  EXPECT_EQ(dst, (bytes_t{0, 0, 0, 2, 0, 0, 8, 0, 0, 10, 0, 0}));  // (0,0), (2,0), (0,2), (2,2)
 
   // Up and down by odd factors: the accumulated 16.16 steps must land where
   // one multiplication of the step puts them.
-  for (auto [sw, dw] : std::vector<std::pair<unsigned short, unsigned short>>{{5, 13}, {13, 5}, {7, 7}, {300, 512}}) {
-    std::vector<unsigned char> line(sw * 4);
+  for (auto [sw, dw] : std::vector<std::pair<unsigned short, unsigned short>>{
+           {5, 13}, {13, 5}, {7, 7}, {300, 512}}) {
+    bytes_t line(sw * 4);
     for (unsigned int x = 0; x < sw; ++x) line[x * 4] = static_cast<unsigned char>(x);
-    std::vector<unsigned char> out(dw * 4);
+    bytes_t out(dw * 4);
     hbmp_t a{sw, 1, 0, 1, HBMP_RGBA, line.data()}, b{dw, 1, 0, 1, HBMP_RGBA, out.data()};
     hbmp_resample(&b, &a);
     for (unsigned int x = 0; x < dw; ++x)
-      EXPECT_EQ(out[x * 4], static_cast<unsigned char>(x * ((sw << 16) / dw) >> 16)) << sw << "->" << dw << " x " << x;
+      EXPECT_EQ(out[x * 4], static_cast<unsigned char>(x * ((sw << 16) / dw) >> 16))
+          << sw << "->" << dw << " x " << x;
   }
+}
+
+TEST(Convert, PairsOfFormats) {
+  // Two pixels into eight bytes of 0xAA: what is not written stays 0xAA.
+  const bytes_t bgr = {1, 2, 3, 4, 5, 6}, rgba = {1, 2, 3, 4, 5, 6, 7, 8}, none(8, 0xAA);
+  const std::tuple<hbmp_type_t, hbmp_type_t, bytes_t, bytes_t> pairs[] = {
+      {HBMP_RGB, HBMP_BGR, bgr, {3, 2, 1, 6, 5, 4, 0xAA, 0xAA}},
+      {HBMP_RGBA, HBMP_RGB, bgr, {1, 2, 3, 0xAA, 4, 5, 6, 0xAA}},  // alpha left as it was
+      {HBMP_RGBA, HBMP_BGR, bgr, {3, 2, 1, 0xAA, 6, 5, 4, 0xAA}},
+      {HBMP_RGB, HBMP_BGRA, rgba, none},  // BGRA is no source
+      {HBMP_GRAY8, HBMP_RGBA, rgba, none}};
+  for (const auto& [to, from, in, expected] : pairs) {
+    bytes_t out(8, 0xAA), source = in;
+    hbmp_convert(out.data(), source.data(), to, from, 2, 1, 1, 1);
+    EXPECT_EQ(out, expected) << to << " " << from;
+  }
+
+  bytes_t pal(768 + 2);
+  pal[3 * 7] = 70, pal[3 * 7 + 1] = 71, pal[3 * 7 + 2] = 72;
+  pal[768] = 7, pal[769] = 0;
+  bytes_t out(6);
+  hbmp_convert(out.data(), pal.data(), HBMP_RGB, HBMP_PAL8_RGB, 2, 1, 1, 1);
+  EXPECT_EQ(out, (bytes_t{70, 71, 72, 0, 0, 0}));
+  bytes_t pal4(1024 + 1);
+  pal4[4 * 9] = 90, pal4[4 * 9 + 3] = 99, pal4[1024] = 9;
+  bytes_t one(4);
+  hbmp_convert(one.data(), pal4.data(), HBMP_RGBA, HBMP_PAL8_RGBA, 1, 1, 1, 1);
+  EXPECT_EQ(one, (bytes_t{90, 0, 0, 99}));
+  hbmp_convert(one.data(), pal4.data(), HBMP_RGB, HBMP_PAL8_RGBA, 1, 1, 1, 1);
+  EXPECT_EQ(bytes_t(one.begin(), one.begin() + 3), (bytes_t{90, 0, 0}));
+  bytes_t copy(1025);
+  hbmp_convert(copy.data(), pal4.data(), HBMP_PAL8_RGBA, HBMP_PAL8_RGBA, 1, 1, 1, 1);
+  EXPECT_EQ(copy, pal4);
+}
+
+TEST(Convert, TheDestinationGetsTheSmallestLevels) {
+  // A 4x2 RGB chain of three levels: 8, 2 and 1 pixels, each pixel its own value.
+  bytes_t chain(hbmp_mem_size(4, 2, 3, HBMP_RGB));
+  for (std::size_t i = 0; i < chain.size(); ++i) chain[i] = static_cast<unsigned char>(i);
+  bytes_t last_two(hbmp_mem_size(2, 1, 2, HBMP_RGB));
+  hbmp_convert(last_two.data(), chain.data(), HBMP_RGB, HBMP_RGB, 4, 2, 2, 3);
+  EXPECT_EQ(last_two, bytes_t(chain.begin() + 8 * 3, chain.end()));
+  // Palette chains keep their palette in front.
+  bytes_t pal(768 + 4 + 1);
+  pal[3 * 5] = 55, pal[768 + 4] = 5;
+  bytes_t smallest(3);
+  hbmp_convert(smallest.data(), pal.data(), HBMP_RGB, HBMP_PAL8_RGB, 2, 2, 1, 2);
+  EXPECT_EQ(smallest, (bytes_t{55, 0, 0}));
+
+  qxtest::capture_sink_t sink;
+  hbmp_convert(last_two.data(), chain.data(), HBMP_RGB, HBMP_RGB, 4, 2, 4, 3);
+  EXPECT_EQ(sink.errors(),
+            std::vector<std::string>{"[hbmp] hbmp_convert cannot make 4 levels out of 3"});
+}
+
+TEST(Convert, CompressedFormatsGoToTheS3tcRoutines) {
+  unsigned char dxt1[8] = {0x00, 0xF8, 0x1F, 0x00, 0xAA, 0xAA, 0xAA, 0xAA};
+  bytes_t through_convert(64), direct(64);
+  hbmp_convert(through_convert.data(), dxt1, HBMP_RGBA, HBMP_S3TC_DXT1, 4, 4, 1, 1);
+  hbmp_decompress_s3tc(direct.data(), dxt1, HBMP_RGBA, HBMP_S3TC_DXT1, 4, 4, 1, 1);
+  EXPECT_EQ(through_convert, direct);
+  qxtest::capture_sink_t sink;
+  hbmp_convert(dxt1, direct.data(), HBMP_S3TC_DXT1, HBMP_RGBA, 4, 4, 1, 1);
+  EXPECT_EQ(sink.errors(), std::vector<std::string>{"hbmp_compress_s3tc() is not implemented."});
+}
+
+// A channel as a field: its value, widened or narrowed at the top.
+unsigned int move_field(unsigned int pixel, unsigned int from, unsigned int to) {
+  if (from == 0 || to == 0) return 0;
+  unsigned int from_low = __builtin_ctz(from), from_bits = __builtin_popcount(from);
+  unsigned int to_low = __builtin_ctz(to), to_bits = __builtin_popcount(to);
+  unsigned int v = (pixel & from) >> from_low;
+  v = to_bits <= from_bits ? v >> (from_bits - to_bits) : v << (to_bits - from_bits);
+  return v << to_low;
+}
+
+unsigned int contiguous_mask(std::mt19937& rng, unsigned int bytes) {
+  unsigned int bits = 1 + rng() % 8, low = rng() % (bytes * 8 - bits + 1);
+  return ((1u << bits) - 1) << low;
+}
+
+TEST(MaskCopy, DesignedPixelAndRandomFields) {
+  unsigned int pixel = 0xFF8040C0;
+  unsigned short out = 0;
+  hbmp_copy(&out, &pixel, 1, 1, 2, 4, 0xF800, 0x07E0, 0x001F, 0, 0x000000FF, 0x0000FF00, 0x00FF0000,
+            0xFF000000, 2, 4);
+  EXPECT_EQ(out, (0xC0 >> 3) << 11 | (0x40 >> 2) << 5 | 0x80 >> 3);
+
+  std::mt19937 rng(29);
+  for (int n = 0; n < 3000; ++n) {
+    unsigned int from = 2 + rng() % 3, to = 2 + rng() % 3;
+    if (from == 2 && to == 2) continue;
+    unsigned int s[4], d[4];
+    for (int c = 0; c < 4; ++c)
+      s[c] = contiguous_mask(rng, from), d[c] = rng() % 5 ? contiguous_mask(rng, to) : 0;
+    unsigned char src[2 * 4 * 2], dst[3 * 4 * 2] = {};
+    for (auto& b : src) b = static_cast<unsigned char>(rng());
+    hbmp_copy(dst, src, 2, 2, 3 * to, 2 * from, d[0], d[1], d[2], d[3], s[0], s[1], s[2], s[3], to,
+              from);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 2; ++x) {
+        unsigned int p = 0, got = 0;
+        std::memcpy(&p, src + y * 2 * from + x * from, from);
+        std::memcpy(&got, dst + y * 3 * to + x * to, to);
+        unsigned int expected = 0;
+        for (int c = 0; c < 4; ++c) expected |= move_field(p, s[c], d[c]);
+        if (from == 3 && to != 3 && d[3] != 0) expected |= d[3];  // no source alpha: opaque
+        ASSERT_EQ(got, expected & (to == 4 ? ~0u : (1u << (8 * to)) - 1)) << from << "->" << to;
+      }
+  }
+  unsigned char same[4] = {1, 2, 0, 0}, target[4] = {9, 9, 9, 9};
+  hbmp_copy(target, same, 1, 1, 2, 2, 0xF800, 0x07E0, 0x1F, 0, 0xF800, 0x07E0, 0x1F, 0, 2,
+            2);  // 2 -> 2: not a pair
+  EXPECT_EQ(bytes_t(target, target + 4), bytes_t(4, 9));
+}
+
+TEST(MaskCopy, FillFromLibraryImages) {
+  unsigned char rgba[8] = {10, 20, 30, 40, 50, 60, 70, 80};
+  unsigned char bgra[8] = {};
+  hbmp_fill(bgra, rgba, HBMP_RGBA, 2, 1, 8, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000, 32, 0);
+  EXPECT_EQ(bytes_t(bgra, bgra + 8), (bytes_t{30, 20, 10, 40, 70, 60, 50, 80}));
+  unsigned char rgb[3] = {0xFF, 0x80, 0x00};
+  unsigned int x888 = 0;
+  hbmp_fill(&x888, rgb, HBMP_RGB, 1, 1, 4, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000, 32, 0);
+  EXPECT_EQ(x888, 0xFFFF8000u);  // opaque: the source has no alpha
+  unsigned char blocks[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9}, copy[16] = {};
+  hbmp_fill(copy, blocks, HBMP_S3TC_DXT3, 4, 4, 0, 0, 0, 0, 0, 0, 9);
+  EXPECT_EQ(bytes_t(copy, copy + 10), (bytes_t{1, 2, 3, 4, 5, 6, 7, 8, 9, 0}));
 }
 
 }  // namespace

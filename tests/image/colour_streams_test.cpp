@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "qxcore/sys/cpu_dispatch.h"
@@ -18,26 +19,23 @@ namespace {
 using bytes = std::vector<unsigned char>;
 
 TEST(ColourConversions, ReorderAndResize) {
+  using convert_fn = void (*)(unsigned char*, const unsigned char*, unsigned int);
   const bytes rgb = {10, 20, 30, 1, 2, 3}, rgba = {10, 20, 30, 40, 5, 6, 7, 8};
-  bytes out4(8), out3(6);
-  quarn::rgb_rgba(out4.data(), rgb.data(), 2);
-  EXPECT_EQ(out4, (bytes{10, 20, 30, 255, 1, 2, 3, 255}));
-  quarn::rgb_bgra(out4.data(), rgb.data(), 2);
-  EXPECT_EQ(out4, (bytes{30, 20, 10, 255, 3, 2, 1, 255}));
-  quarn::rgba_bgra(out4.data(), rgba.data(), 2);
-  EXPECT_EQ(out4, (bytes{30, 20, 10, 40, 7, 6, 5, 8}));
-  quarn::rgba_rgb(out3.data(), rgba.data(), 2);
-  EXPECT_EQ(out3, (bytes{10, 20, 30, 5, 6, 7}));
-  quarn::rgb_bgr(out3.data(), rgb.data(), 2);
-  EXPECT_EQ(out3, (bytes{30, 20, 10, 3, 2, 1}));
-
-  bytes in_place = rgba;
-  quarn::rgba_bgra(in_place.data(), in_place.data(), 2);
-  EXPECT_EQ(in_place, (bytes{30, 20, 10, 40, 7, 6, 5, 8}));
-  in_place = rgb;
-  quarn::rgb_bgr(in_place.data(), in_place.data(), 2);
-  EXPECT_EQ(in_place, (bytes{30, 20, 10, 3, 2, 1}));
-
+  const std::tuple<convert_fn, bytes, bytes> cases[] = {
+      {quarn::rgb_rgba, rgb, {10, 20, 30, 255, 1, 2, 3, 255}},
+      {quarn::rgb_bgra, rgb, {30, 20, 10, 255, 3, 2, 1, 255}},
+      {quarn::rgba_bgra, rgba, {30, 20, 10, 40, 7, 6, 5, 8}},
+      {quarn::rgba_rgb, rgba, {10, 20, 30, 5, 6, 7}},
+      {quarn::rgb_bgr, rgb, {30, 20, 10, 3, 2, 1}}};
+  for (const auto& [convert, in, expected] : cases) {
+    bytes out(expected.size()), in_place = in;
+    convert(out.data(), in.data(), 2);
+    EXPECT_EQ(out, expected);
+    // The swaps that keep the pixel size also work in place.
+    if (in.size() != out.size()) continue;
+    convert(in_place.data(), in_place.data(), 2);
+    EXPECT_EQ(in_place, expected);
+  }
   qxtest::capture_sink_t sink;
   quarn::rgb_rgba(nullptr, rgb.data(), 1);
   quarn::rgb_rgba(nullptr, nullptr, 0);  // nothing to convert
@@ -82,31 +80,19 @@ unsigned int model(int op, unsigned int a, unsigned int b, long factor) {
   return result;
 }
 
-// Runs stream operation `op` (0 add, 1 add_noalpha, 2 scale, 3 scale_const,
-// 4 scaled_add, 5 scaled_add_noalpha) through the currently bound variables.
-void run(int op, unsigned int* d, const unsigned int* a, const unsigned int* b, unsigned int factor,
-         unsigned int count) {
-  switch (op) {
-    case 0:
-      quarn::rgb_stream_add(d, a, b, count);
-      break;
-    case 1:
-      quarn::rgb_stream_add_noalpha(d, a, b, count);
-      break;
-    case 2:
-      quarn::rgb_stream_scale(d, a, b, count);
-      break;
-    case 3:
-      quarn::rgb_stream_scale_const(d, a, b[0], count);
-      break;
-    case 4:
-      quarn::rgb_stream_scaled_add(d, a, b, factor, count);
-      break;
-    default:
-      quarn::rgb_stream_scaled_add_noalpha(d, a, b, factor, count);
-      break;
-  }
-}
+// Stream operations 0 add, 1 add_noalpha, 2 scale, 3 scale_const, 4
+// scaled_add, 5 scaled_add_noalpha, through the currently bound variables.
+using run_fn = void (*)(unsigned int*, const unsigned int*, const unsigned int*, unsigned int,
+                        unsigned int);
+const run_fn run[] = {
+    [](auto d, auto a, auto b, auto, auto n) { quarn::rgb_stream_add(d, a, b, n); },
+    [](auto d, auto a, auto b, auto, auto n) { quarn::rgb_stream_add_noalpha(d, a, b, n); },
+    [](auto d, auto a, auto b, auto, auto n) { quarn::rgb_stream_scale(d, a, b, n); },
+    [](auto d, auto a, auto b, auto, auto n) { quarn::rgb_stream_scale_const(d, a, b[0], n); },
+    [](auto d, auto a, auto b, auto f, auto n) { quarn::rgb_stream_scaled_add(d, a, b, f, n); },
+    [](auto d, auto a, auto b, auto f, auto n) {
+      quarn::rgb_stream_scaled_add_noalpha(d, a, b, f, n);
+    }};
 
 class ColourStreams : public testing::Test {
  protected:
@@ -133,7 +119,7 @@ TEST_F(ColourStreams, HandWorkedPixels) {
     quarn::init_cpu_trampoline(flags, false);
     for (const case_t& c : cases) {
       unsigned int a[5] = {c.a, c.a, c.a, c.a, c.a}, b[5] = {c.b, c.b, c.b, c.b, c.b}, d[5];
-      run(c.op, d, a, b, c.factor, 5);
+      run[c.op](d, a, b, c.factor, 5);
       for (unsigned int v : d)
         EXPECT_EQ(v, c.expected) << "op " << c.op << std::hex << " a " << c.a;
       EXPECT_EQ(model(c.op, c.a, c.b, c.factor), c.expected) << "model, op " << c.op;
@@ -153,13 +139,13 @@ TEST_F(ColourStreams, Sse2EqualsPlainAndTheModelAtEveryLengthAndOffset) {
       std::fill(plain.begin(), plain.end(), 0xDEADBEEF);
       std::fill(sse2.begin(), sse2.end(), 0xDEADBEEF);
       quarn::init_cpu_trampoline(quarn::CPU_FORCE_PLAIN, false);
-      run(op, plain.data() + offset, a.data() + offset, b.data() + offset, factor, count);
+      run[op](plain.data() + offset, a.data() + offset, b.data() + offset, factor, count);
       quarn::init_cpu_trampoline(quarn::CPU_FEATURE_FPU | quarn::CPU_FEATURE_SSE2, false);
-      run(op, sse2.data() + offset, a.data() + offset, b.data() + offset, factor, count);
+      run[op](sse2.data() + offset, a.data() + offset, b.data() + offset, factor, count);
       ASSERT_EQ(plain, sse2) << "op " << op << " count " << count;
       // The destination may be the first input.
       std::vector<unsigned int> in_place = a;
-      run(op, in_place.data() + offset, in_place.data() + offset, b.data() + offset, factor, count);
+      run[op](in_place.data() + offset, in_place.data() + offset, b.data() + offset, factor, count);
       ASSERT_TRUE(std::equal(in_place.begin() + offset, in_place.begin() + offset + count,
                              plain.begin() + offset));
       const unsigned int constant = b[offset];
