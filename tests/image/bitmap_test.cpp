@@ -107,9 +107,10 @@ TEST(Bitmap, CompatibleSizes) {
     hbmp_t out{0, 0, 0, 0, HBMP_NONE, &in};
     EXPECT_EQ(hbmp_build_compatible(&out, &in, c.square), c.padded) << c.w << "x" << c.h;
     // The data pointer is left alone: the caller allocates.
-    if (c.padded)
+    if (c.padded) {
       EXPECT_EQ(std::tuple(out.width, out.height, out.mip_count, out.type, out.data),
                 std::tuple(c.out_w, c.out_h, 1, HBMP_RGB, (void*)&in));
+    }
   }
 }
 
