@@ -75,12 +75,6 @@ void counting_delete_vector(void* p) { give(p, false); }
 
 allocation_stats_t allocation_stats() { return ledger().stats; }
 
-std::map<const void*, std::size_t> live_block_sizes() {
-  std::map<const void*, std::size_t> out;
-  for (const auto& [p, block] : ledger().blocks) out[p] = block.size;
-  return out;
-}
-
 bool is_live(const void* p) { return ledger().blocks.count(p) != 0; }
 bool is_scalar_block(const void* p) { return is_live(p) && ledger().blocks.at(p).scalar; }
 std::size_t block_size(const void* p) { return is_live(p) ? ledger().blocks.at(p).size : 0; }

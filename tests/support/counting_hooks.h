@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
 
 namespace qxtest {
 
@@ -32,9 +31,6 @@ allocation_stats_t allocation_stats();
 bool is_live(const void* p);
 bool is_scalar_block(const void* p);
 std::size_t block_size(const void* p);
-
-// Every live block and its size, for naming what a test left behind.
-std::map<const void*, std::size_t> live_block_sizes();
 
 // Calls qxcore_init with the counting hooks.
 void install_counting_hooks(unsigned int cpu_flags = 0x40000002);

@@ -51,6 +51,8 @@ class ChildProcessTest : public testing::Test {
   std::size_t descriptors_ = open_descriptors();
 };
 
+// One process object runs every command in turn: each run replaces the
+// previous results, except a run that cannot start, which keeps them.
 TEST_F(ChildProcessTest, ExitCodesSignalsOutputAndProgramsThatCannotStart) {
   constexpr int NOT_STARTED = -2;
   struct {
@@ -58,23 +60,17 @@ TEST_F(ChildProcessTest, ExitCodesSignalsOutputAndProgramsThatCannotStart) {
     int result;  // -1: ended by a signal, so there is no exit code
     std::string out, err;
   } cases[] = {
-      {"/bin/sh -c \"exit 0\"", 0, ""},
-      {"/bin/sh -c \"exit 3\"", 3, ""},
-      {"/bin/sh -c \"exit 255\"", 255, ""},
-      {"/bin/sh -c \"exit 256\"", 0, ""},  // only the low 8 bits reach the parent
-      {"false", 1, ""},                    // found in PATH
-      {"cat", 0, ""},                      // reads /dev/null, not the host's input
+      {"/no/such/program", NOT_STARTED},
+      {"/bin/sh -c \"echo out; echo err >&2; exit 255\"", 255, "out\n", "err\n"},
+      {"/no/such/program", NOT_STARTED},
+      {"qxcore-no-such-program", NOT_STARTED},
+      {" \t ", NOT_STARTED},
+      {"false", 1},  // found in PATH
+      {"cat", 0},    // reads /dev/null, not the host's input
       {"/bin/sh -c \"echo dying; kill -9 $$\"", -1, "dying\n"},
       // The host ignores SIGTERM (below); a shell that started with it
       // ignored could not un-ignore it and would exit with 4.
-      {"/bin/sh -c \"kill -TERM $$; exit 4\"", -1, ""},
-      {"/bin/sh -c \"exec 1>&- 2>&-; exit 6\"", 6, ""},  // streams closed early
-      {"/no/such/program", NOT_STARTED, ""},
-      {"qxcore-no-such-program", NOT_STARTED, ""},
-      {"/tmp", NOT_STARTED, ""},
-      {"", NOT_STARTED, ""},
-      {" \t ", NOT_STARTED, ""},
-      {"\"\"", NOT_STARTED, ""},
+      {"/bin/sh -c \"kill -TERM $$; exit 4\"", -1},
       // 8 x 500000 bytes to each stream in turn, far beyond a pipe's buffer,
       // then a last word on each just before exit.
       {"/bin/sh -c \"for i in 1 2 3 4 5 6 7 8; do head -c 500000 /dev/zero | tr '\\0' o; "
@@ -84,16 +80,17 @@ TEST_F(ChildProcessTest, ExitCodesSignalsOutputAndProgramsThatCannotStart) {
   struct sigaction ignore = {}, previous = {};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGTERM, &ignore, &previous);
+  quarn::run_process_t p;
+  outcome_t want = {false, -1, "", ""};
   for (const auto& c : cases) {
-    quarn::run_process_t p;
     p.set_command(string_alias_t(c.command));
     outcome_t o = run(&p);
-    EXPECT_TRUE(o.started == (c.result != NOT_STARTED) &&
-                o.result == (c.result != NOT_STARTED ? c.result : -1) && o.out == c.out &&
-                o.err == c.err)
+    want.started = c.result != NOT_STARTED;
+    if (want.started) want = {true, c.result, c.out, c.err};
+    EXPECT_TRUE(o.started == want.started && o.result == want.result && o.out == want.out &&
+                o.err == want.err)
         << c.command << " gave " << o.result << " \"" << o.out.substr(0, 80) << "\" \""
         << o.err.substr(0, 80) << "\" (" << o.out.size() << " and " << o.err.size() << " bytes)";
-    EXPECT_TRUE(o.started || &p.get_stdout() == &quarn::string::EMPTY) << c.command;
   }
   sigaction(SIGTERM, &previous, nullptr);
 }
@@ -107,16 +104,14 @@ TEST_F(ChildProcessTest, WordsAreSplitWithoutAShell) {
     std::vector<std::string> parameters;
     std::string out;
   } cases[] = {
-      {"printf <%s>\\n", {"a b"}, "<a>\n<b>\n"},  // unquoted: the child sees two words
-      {"printf <%s>\\n", {"\"a b\"", "a\tb  c"}, "<a b>\n<a>\n<b>\n<c>\n"},
-      {"printf <%s>\\n", {"x\"y z\"w", "\"\""}, "<xy zw>\n<>\n"},
+      // Unquoted blanks split a parameter into words; quotes join them.
+      {"printf <%s>\\n",
+       {"\"a b\"", "a\tb  c", "x\"y z\"w", "\"\""},
+       "<a b>\n<a>\n<b>\n<c>\n<xy zw>\n<>\n"},
       {"printf \"[%s] \"", {"1", "2"}, "[1] [2] "},
       {"printf <%s>\\n",
-       {"$(touch " + dir + "/x)", ";rm", "|", "&&", ">" + dir + "/y"},
-       "<$(touch>\n<" + dir + "/x)>\n<;rm>\n<|>\n<&&>\n<>" + dir + "/y>\n"},
-      {"printf <%s>\\n",
-       {"`touch " + dir + "/z`", "*", "$HOME", "'q'"},
-       "<`touch>\n<" + dir + "/z`>\n<*>\n<$HOME>\n<'q'>\n"},
+       {"$(touch " + dir + "/x)", "`touch " + dir + "/z`", ";", "*", ">" + dir + "/y"},
+       "<$(touch>\n<" + dir + "/x)>\n<`touch>\n<" + dir + "/z`>\n<;>\n<*>\n<>" + dir + "/y>\n"},
       {"printf a\\000b\\000\\000c", {}, "abc"},  // NUL bytes are left out
   };
   for (const auto& c : cases) {
@@ -126,19 +121,6 @@ TEST_F(ChildProcessTest, WordsAreSplitWithoutAShell) {
   }
   EXPECT_TRUE(fs::is_empty(dir)) << "a shell created a file";
   fs::remove_all(dir);
-}
-
-TEST_F(ChildProcessTest, AFailedRunKeepsThePreviousOne) {
-  // The next successful run replaces it all.
-  quarn::run_process_t p;
-  p.set_command(string_alias_t("/bin/sh -c \"echo out; echo err >&2; exit 3\""));
-  ASSERT_TRUE(p.run());
-  p.set_command(string_alias_t("/no/such/program"));
-  outcome_t kept = run(&p);
-  EXPECT_TRUE(!kept.started && kept.result == 3 && kept.out == "out\n" && kept.err == "err\n");
-  p.set_command(string_alias_t("printf next"));
-  outcome_t next = run(&p);
-  EXPECT_TRUE(next.started && next.result == 0 && next.out == "next" && next.err.empty());
 }
 
 TEST_F(ChildProcessTest, RefusedMemoryNeverCrashesOrLeaks) {

@@ -1,11 +1,12 @@
 // What the test plug-ins and the test executable share: each hook of a test
 // plug-in reports to a recorder that the executable exports and the plug-in
-// binds in dl_symbols through the host handle it is given.
+// binds in dl_symbols through the host handle it is given. The recorder's
+// answer is the hook's, so that the test decides which hook refuses.
 #pragma once
 
 extern "C" {
 
-using qxtest_plugin_event_fn = void (*)(const char* plugin, const char* hook, void* main, void* lib,
+using qxtest_plugin_event_fn = bool (*)(const char* plugin, const char* hook, void* main, void* lib,
                                         unsigned int code, void* data);
 
 }  // extern "C"
@@ -13,6 +14,5 @@ using qxtest_plugin_event_fn = void (*)(const char* plugin, const char* hook, vo
 namespace qxtest {
 
 constexpr const char* PLUGIN_RECORDER = "qxtest_plugin_event";
-constexpr unsigned int PLUGIN_REFUSED_CODE = 0xDEAD;  // dl_execute answers false for it
 
 }  // namespace qxtest

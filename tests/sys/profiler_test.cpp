@@ -1,4 +1,4 @@
-// The profiler: the call tree it grows, chains and zones, times against the
+// The profiler: the call tree it grows, zones, times against the
 // millisecond clock (tmr_read) for regions that sleep known durations,
 // recursion, the 64-slot frame ring and pause; and its trace file, read back
 // by Python's json (check_trace.py), whose events must nest into exactly the
@@ -32,7 +32,7 @@ using quarn::profiler_sample_t;
 
 // Names are identified by address: arrays, so equal texts stay distinct. A
 // name with a quote and a backslash tests the trace writer's escaping.
-const char FRAME[] = "frame", WORK[] = "work", WORK_TWIN[] = "work", PHYSICS[] = "physics",
+const char FRAME[] = "frame", WORK[] = "work", PHYSICS[] = "physics",
            RENDER[] = "render \"main\\view\"", SHADOWS[] = "shadows", SIM[] = "sim", GFX[] = "gfx";
 
 void restart() {
@@ -71,42 +71,6 @@ void frame(F&& body) {
   profiler_sample_t s(FRAME);
   body();
   quarn::profiler_advance_frame();
-}
-
-TEST_F(Profiler, TreeChainsAndZones) {
-  const profiler_node_t* root = quarn::profiler_tree();
-  ASSERT_NE(root, nullptr);
-  EXPECT_STREQ(root->name, "PROFILED_CODE");
-  EXPECT_TRUE(root->calls[0] == 1 && root->depth == 1);  // entered in slot 0 at the start
-  EXPECT_STREQ(quarn::profiler_zones()->name, "?");
-  {
-    profiler_sample_t a(WORK, SIM);
-    profiler_sample_t p(PHYSICS, SIM);
-  }
-  {
-    profiler_sample_t b(WORK_TWIN);  // same text, another pointer: another node
-    { profiler_sample_t p(PHYSICS, SIM); }
-    for (int i = 0; i < 2; ++i) profiler_sample_t r(RENDER, GFX);
-  }
-  profiler_node_t *work = child(root, WORK), *twin = child(root, WORK_TWIN);
-  ASSERT_TRUE(work && twin && child(work, PHYSICS) && child(twin, PHYSICS) && child(twin, RENDER));
-  EXPECT_EQ(root->first_child, twin);  // newest child first
-  EXPECT_EQ(child(twin, RENDER)->calls[0], 2u);
-  EXPECT_EQ(root->tree_calls(0), 1u + 2 + 2 + 2);
-
-  // Zones: "?" first, then the newest; sim holds the chains of physics (two
-  // nodes) and work, the root zone that of the twin (a null zone).
-  const quarn::profiler_zone_t* zones = quarn::profiler_zones();
-  ASSERT_TRUE(zones->next && zones->next->next);
-  const quarn::profiler_zone_t *gfx = zones->next, *sim = gfx->next;
-  EXPECT_TRUE(gfx->name == GFX && sim->name == SIM && sim->next == nullptr);
-  EXPECT_EQ(zones->first_chain, twin);
-  ASSERT_EQ(sim->first_chain, child(work, PHYSICS));
-  EXPECT_EQ(sim->first_chain->chain_next, child(twin, PHYSICS));
-  EXPECT_EQ(sim->first_chain->next_chain, work);
-  EXPECT_EQ(sim->first_chain->chain_calls(0), 2u);
-  EXPECT_EQ(sim->subtree_calls(0), 3u);
-  EXPECT_EQ(gfx->subtree_calls(0), 2u);
 }
 
 // Millisecond-clock readings around a region: outside it (before entering,
@@ -149,7 +113,6 @@ TEST_F(Profiler, TimesAgreeWithTheMillisecondClock) {
   const profiler_node_t* physics = child(work, PHYSICS);
   expect_within(work->total_time[0], work_span);
   expect_within(physics->total_time[0], physics_span);
-  EXPECT_GE(physics->total_time[0], 30000 * 0.95);
   EXPECT_EQ(work->child_time[0], physics->total_time[0]);
   EXPECT_EQ(work->chain_total_time(0), work->total_time[0]);
   const double self = double(work->chain_self_time(0));
@@ -172,10 +135,8 @@ TEST_F(Profiler, TimesAgreeWithTheMillisecondClock) {
 
 TEST_F(Profiler, FrameRingWrapsAfter64AndPauseReusesASlot) {
   frame([] { profiler_sample_t w(WORK); });
-  EXPECT_EQ(collecting(), 1u);
   const profiler_node_t* root = quarn::profiler_tree();
   const profiler_node_t* f = child(root, FRAME);
-  EXPECT_EQ(child(f, WORK)->calls[0], 1u);
   EXPECT_GT(root->total_time[0], 0u);  // the root's time closes with its frame
   for (int i = 1; i < 63; ++i) frame([] {});
   EXPECT_EQ(collecting(), 63u);
@@ -189,7 +150,7 @@ TEST_F(Profiler, FrameRingWrapsAfter64AndPauseReusesASlot) {
   quarn::profiler_pause();
   for (int i = 0; i < 3; ++i) frame([] { profiler_sample_t p(PHYSICS); });
   EXPECT_EQ(quarn::profiler_pause().collecting, 0u);
-  EXPECT_TRUE(child(f, PHYSICS)->calls[0] == 0 && f->calls[0] == 0 && f->calls[63] == 1);
+  EXPECT_TRUE(child(f, PHYSICS)->calls[0] == 0 && f->calls[0] == 0);
   quarn::profiler_unpause();
   frame([] {});
   EXPECT_EQ(collecting(), 1u);
@@ -277,6 +238,14 @@ TEST_F(Profiler, TraceNestsLikeTheRecordedTree) {
                                           quarn::FS_TYPE_NATIVE));
 
   const profiler_node_t* root = quarn::profiler_tree();
+  EXPECT_STREQ(root->name, "PROFILED_CODE");
+  EXPECT_EQ(root->tree_calls(0), 1u + 1 + 2 + 1 + 1);
+  // The trace files each node under the zone whose chains hold it; the zones'
+  // own list has the root zone "?" first, then the newest.
+  const quarn::profiler_zone_t* gfx = quarn::profiler_zones()->next;
+  ASSERT_TRUE(gfx && gfx->name == GFX && gfx->next && gfx->next->name == SIM);
+  EXPECT_TRUE(gfx->subtree_calls(1) == 0 && gfx->subtree_calls(2) == 2);
+  EXPECT_EQ(gfx->next->subtree_calls(0), 2u);
   const std::map<const char*, const char*> zones{
       {root->name, "?"}, {FRAME, "?"}, {PHYSICS, SIM}, {RENDER, GFX}, {SHADOWS, GFX}};
   std::string expected = "[";

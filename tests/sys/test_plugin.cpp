@@ -1,7 +1,7 @@
-// A test plug-in, built once per behaviour by CMakeLists.txt: PLUGIN_NAME
-// names the module (and so its entry point), FAIL_SYMBOLS, FAIL_REGISTER and
-// REFUSE_UNREGISTER make one hook answer false, NO_ENTRY leaves the entry
-// point out, and LINKED_INTO_HOST builds it into the test executable.
+// A test plug-in, built once per module by CMakeLists.txt: PLUGIN_NAME names
+// the module (and so its entry point), NO_ENTRY leaves the entry point out,
+// and LINKED_INTO_HOST builds it into the test executable. Each hook answers
+// what the test's recorder answers.
 #include <dlfcn.h>
 
 #include "qxcore/sys/dynamic_library.h"
@@ -22,22 +22,17 @@ class test_ops_t : public quarn::dl_ops_t {
  public:
   bool dl_symbols(quarn::HINSTANCE main, quarn::HINSTANCE lib) override {
     record = reinterpret_cast<qxtest_plugin_event_fn>(dlsym(main, qxtest::PLUGIN_RECORDER));
-    if (record == nullptr) return false;
-    record(PLUGIN, "symbols", main, lib, 0, nullptr);
-    return !FAIL_SYMBOLS;
+    return record != nullptr && record(PLUGIN, "symbols", main, lib, 0, nullptr);
   }
   bool dl_register(quarn::HINSTANCE main, quarn::HINSTANCE lib) override {
-    record(PLUGIN, "register", main, lib, 0, nullptr);
-    return !FAIL_REGISTER;
+    return record(PLUGIN, "register", main, lib, 0, nullptr);
   }
   bool dl_unregister(quarn::HINSTANCE main, quarn::HINSTANCE lib) override {
-    record(PLUGIN, "unregister", main, lib, 0, nullptr);
-    return !REFUSE_UNREGISTER;
+    return record(PLUGIN, "unregister", main, lib, 0, nullptr);
   }
   bool dl_execute(quarn::HINSTANCE main, quarn::HINSTANCE lib, unsigned int code,
                   void* data) override {
-    record(PLUGIN, "execute", main, lib, code, data);
-    return code != qxtest::PLUGIN_REFUSED_CODE;
+    return record(PLUGIN, "execute", main, lib, code, data);
   }
 };
 
