@@ -404,7 +404,7 @@ TEST(FloatText, HexFormsRoundTripEveryClassOfBitPattern) {
 }
 
 TEST(FloatText, MalformedTextIsRefusedAndLeavesTheOutputAlone) {
-  const char* refused[] = {"1.5ff", "&3f80000g", "1.5 ", "1.5e", "abc", "1,5", "--1",
+  const char* refused[] = {"1.5ff", "&3f80000g", "1.5 ", "1.5e", "abc", "1,5", "--1", "+-1",
                            "0x1p3", "$1234567g", " ",    "&0x",  "&x1", "& ",  "&1 "};
   for (const char* text : refused) {
     float out = 42.0f;
