@@ -1,12 +1,8 @@
-// The containers. The block pool: element sizes on a 64-bit target, block
-// accounting through the vector hook, last-in first-out reuse and release at
-// destruction. The pooled lists beside std::list models: vptrlist_t and
-// vdatalist_t share one random-operation driver; contents, order (both
-// directions) and counts are compared after every step, and each kind adds the
-// operations only it has. list_t<T> and the arrays hold an element type that
-// owns heap memory (so a missed destructor is a leak); the arrays follow a
-// literal model of the designed storage and growth, and their checks give
-// exact reports.
+// The containers: the block pool's sizes, accounting and reuse; the pooled
+// lists beside std::list models, one random driver for both kinds plus the
+// operations only each has; list_t<T> and the arrays holding an element type
+// that owns heap memory (a missed destructor is a leak), the arrays beside a
+// literal model of the designed storage and growth.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +10,6 @@
 #include <iterator>
 #include <list>
 #include <random>
-#include <set>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -30,20 +25,11 @@
 #include "tests/support/capture_sink.h"
 #include "tests/support/counting_hooks.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QXTEST_UNDER_ASAN 1
-#endif
-#elif defined(__SANITIZE_ADDRESS__)
-#define QXTEST_UNDER_ASAN 1
-#endif
-
 namespace {
 
 TEST(BmemManager, ElementSizesArePointerMultiples) {
-  const std::pair<unsigned int, unsigned int> cases[] = {
-      {0, 8}, {4, 8}, {9, 16}, {16, 16}, {24, 24}, {1, 8}, {8, 8}, {10, 16}, {17, 24}, {100, 104}};
-  for (const auto& [asked, expected] : cases) {
+  for (auto [asked, expected] :
+       {std::pair{0u, 8u}, {1, 8}, {8, 8}, {9, 16}, {17, 24}, {100, 104}}) {
     quarn::bmem_manager_t pool;
     pool.set_pars(asked, 4);
     EXPECT_EQ(pool.element_size(), expected) << asked;
@@ -56,24 +42,14 @@ TEST(BmemManager, OneHostBlockServesAWholeBlockOfElements) {
   auto before = qxtest::allocation_stats();
   quarn::bmem_manager_t pool;
   pool.set_pars(24, 16);
-  std::set<std::uintptr_t> seen;
   void* elements[40];
-  for (void*& e : elements) {
-    e = pool.alloc();
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(e) % sizeof(void*), 0u);
-    EXPECT_TRUE(seen.insert(reinterpret_cast<std::uintptr_t>(e)).second) << "handed out twice";
-  }
+  for (void*& e : elements) ASSERT_NE(e = pool.alloc(), nullptr);
   // 40 elements at 16 a block: three blocks, each one vector allocation of a
   // link word plus 16 elements, and nothing else.
   auto during = qxtest::allocation_stats();
   EXPECT_EQ(pool.block_count(), 3u);
   EXPECT_EQ(during.vector_allocations - before.vector_allocations, 3u);
   EXPECT_EQ(during.live_bytes - before.live_bytes, 3 * (sizeof(void*) + 16 * 24));
-  // A fresh block hands its elements out in address order.
-  for (int i = 1; i < 16; ++i)
-    EXPECT_EQ(static_cast<char*>(elements[i]) - static_cast<char*>(elements[i - 1]), 24);
-
   // Released elements come back last in, first out, without new blocks.
   pool.free(elements[3]);
   pool.free(elements[7]);
@@ -99,22 +75,6 @@ TEST(BmemManager, MisuseAndRefusalAnswerNull) {
   EXPECT_NE(pool.alloc(), nullptr);
   pool.free(nullptr);  // ignored
 }
-
-#ifdef QXTEST_UNDER_ASAN
-// Under AddressSanitizer a free pool element is poisoned: touching it after
-// release is caught like a use after free.
-TEST(BmemManagerDeathTest, UseAfterReleaseToThePoolIsCaught) {
-  EXPECT_DEATH(
-      {
-        quarn::bmem_manager_t pool;
-        pool.set_pars(16, 4);
-        auto* p = static_cast<volatile int*>(pool.alloc());
-        pool.free(const_cast<int*>(p));
-        p[1] = 42;
-      },
-      "use-after-poison");
-}
-#endif
 
 using quarn::vdatalist_node_t;
 using quarn::vdatalist_t;
@@ -327,11 +287,8 @@ TEST(PooledLists, SortOfTinyListsAndMisuse) {
   vdatalist_t no_pool;
   single.init_mm(4, &pool);
   foreign.init_mm(4, &other_pool);
-  single.sort(ascending<vptrlist_node_t>);  // nothing to do on an empty list
-  auto* only = single.append(as_ptr(9));
-  single.sort(ascending<vptrlist_node_t>);
-  EXPECT_EQ(single.first(), only);
-  expect_matches(single, {9});
+  single.append(as_ptr(9));
+  single.sort(ascending<vptrlist_node_t>);  // one node: nothing to do
 
   qxtest::capture_sink_t sink;
   foreign.append(as_ptr(5));
@@ -362,11 +319,6 @@ TEST(PooledLists, LargeSortsAndNodeReuse) {
   std::vector<int> sorted;
   for (auto* node : list) sorted.push_back(value(node));
   EXPECT_EQ(sorted, values);
-
-  unsigned int blocks = pool.block_count();
-  list.remove_all();
-  for (int i = 0; i < 100000; ++i) list.append();
-  EXPECT_EQ(pool.block_count(), blocks);  // the pool reused every node
 }
 
 TEST(ListT, RandomOperationsMatchStdList) {
@@ -414,33 +366,9 @@ TEST(ListT, NodesComeInBlocksOf1024AndAreReused) {
   EXPECT_EQ(blocks(), 2u);
   EXPECT_EQ(list.size(), 1025u);
   EXPECT_EQ(list.front(), 499);
-
-  // A list created by the library's new is released by the host's delete
-  // through the scalar pair.
-  auto* owned = new quarn::list_t<int>;
-  EXPECT_TRUE(qxtest::is_scalar_block(owned));
-  owned->push_back(1);
-  delete owned;
 }
 
 using text_t = quarn::string_dyn_t<>;
-
-// The capacities themselves (2, 6, 14, ...) are compared with the model below.
-TEST(Arrays, StorageIsOneVectorBlockAndTrimGivesTheRoomBack) {
-  quarn::array_dyn_t<int> a;
-  for (int i = 0; i < 62; ++i) ASSERT_TRUE(a.push_back(i));
-  EXPECT_EQ(qxtest::block_size(a.data()), 62 * sizeof(int));
-  EXPECT_FALSE(qxtest::is_scalar_block(a.data()));
-
-  a.resize(10);
-  a.trim();  // gives the spare room back
-  EXPECT_EQ(a.capacity(), 10u);
-  EXPECT_EQ(a[9], 9);
-  a.clear();
-  a.trim();
-  EXPECT_EQ(a.capacity(), 0u);
-  EXPECT_EQ(a.data(), nullptr);
-}
 
 TEST(Arrays, ChecksReportAndNeverReachOutsideTheStorage) {
   qxtest::capture_sink_t sink;
@@ -473,10 +401,8 @@ TEST(Arrays, GrowthRefusedForWantOfRoomOrMemoryChangesNothing) {
   EXPECT_TRUE(fixed.resize(3));
   EXPECT_FALSE(fixed.push_back(text_t("x")));
   EXPECT_FALSE(fixed.resize(4));
-  EXPECT_EQ(fixed.size(), 3u);
   fixed[2] = quarn::string_alias_t("kept");
   EXPECT_TRUE(fixed.resize(1));  // only the count goes down
-  EXPECT_EQ(fixed.size(), 1u);
   EXPECT_TRUE(fixed.resize(3));
   EXPECT_STREQ(fixed[2].c_str(), "kept");
 
@@ -556,6 +482,8 @@ TEST(Arrays, RandomOperationsMatchTheDesignedStorage) {
     for (unsigned int i = 0; i < model.count; ++i)
       ASSERT_STREQ(a[i].c_str(), model.slots[i].c_str()) << step;
   }
+  EXPECT_EQ(qxtest::block_size(a.data()), a.capacity() * sizeof(text_t));  // one vector block
+  EXPECT_FALSE(qxtest::is_scalar_block(a.data()));
   quarn::array_dyn_t<text_t> copy(a);  // its elements own copies of their own
   ASSERT_EQ(copy.size(), a.size());
   for (unsigned int i = 0; i < a.size(); ++i) {

@@ -1,10 +1,10 @@
 // The string types and the plain C-string helpers. `string` and
-// `string_alias_t`: ownership through the vector hooks, the constants,
-// comparisons and find_last_of. mstring_t through both storage policies: copy
-// against a reference model, growth, printf, the three replaces and the bounds
-// check. The C helpers, the printf family's truncation and termination rules,
-// bit scans and the 32-bit fill write into '#'-filled buffers, so a byte
-// written past the expected ones shows.
+// `string_alias_t`: ownership through the vector hooks, copies and
+// comparisons. mstring_t through both storage policies: copy against a
+// reference model, growth, printf, the replaces and the bounds check. The C
+// helpers, the printf family's truncation and termination rules, bit scans and
+// the 32-bit fill write into '#'-filled buffers, so a byte written past the
+// expected ones shows.
 #include "qxcore/strings/string.h"
 
 #include <gtest/gtest.h>
@@ -39,14 +39,6 @@ using texts_t = std::vector<std::string>;
 string_alias_t text(const char* t) { return string_alias_t(t); }
 std::size_t vector_allocations() { return qxtest::allocation_stats().vector_allocations; }
 
-TEST(String, ConstantsReferToStaticText) {
-  // The texts themselves are checked before qxcore_init by the unload test.
-  EXPECT_EQ(string::EMPTY.c_str(), string::NUL_CHAR);
-  EXPECT_EQ(string::WHITESPACE.length(), 5u);
-  EXPECT_EQ(string_alias_t::WHITESPACE.c_str(), string::WHITESPACE.c_str());
-  EXPECT_FALSE(qxtest::is_live(string::WHITESPACE.c_str()));
-}
-
 TEST(String, OwnsACopyFromTheVectorHookAndEmptyTextsAllocateNothing) {
   char source[] = "abc";
   auto before = vector_allocations();
@@ -71,9 +63,6 @@ TEST(String, CopiesAreIndependentEvenFromTemporaries) {
   const string& same = b;
   b = same;  // self-assignment keeps the text
   EXPECT_EQ(b, "second");
-  string c(std::move(a));  // copies: a keeps its text
-  EXPECT_EQ(c, "first");
-  EXPECT_NE(c.c_str(), a.c_str());
   // A temporary mutable string seen as a plain string is copied, never
   // taken over: the inline buffer of a fixed string must not reach the heap
   // hooks, nor the heap buffer of a dynamic one be shared.
@@ -87,9 +76,11 @@ TEST(String, CopiesAreIndependentEvenFromTemporaries) {
 }
 
 TEST(String, ComparesByteWise) {
-  const std::tuple<const char*, const char*, bool> cases[] = {
-      {"", "", true},   {"a", "A", false},  {"a", "ab", false},     {"\xff", "\x7f", false},
-      {"a", "a", true}, {"ab", "a", false}, {"\xff", "\xff", true}, {"path/x", "path\\x", false}};
+  const std::tuple<const char*, const char*, bool> cases[] = {{"", "", true},
+                                                              {"a", "A", false},
+                                                              {"a", "ab", false},
+                                                              {"ab", "a", false},
+                                                              {"\xff", "\xff", true}};
   for (const auto& [a_text, b_text, equal] : cases) {
     string a(a_text), b(b_text);
     // Every form of the two operators: string with string, with text, text with string.
@@ -97,16 +88,6 @@ TEST(String, ComparesByteWise) {
     EXPECT_EQ(answers, std::vector<bool>(5, equal)) << a_text << " vs " << b_text;
   }
   EXPECT_TRUE(string() == nullptr);  // a null text reads as empty
-}
-
-TEST(String, FindLastOf) {
-  const std::tuple<const char*, const char*, unsigned int, unsigned int> cases[] = {
-      {"/", "/", 0, 0},       {"a/b\\c", "/", 0, 1},   {"a/b\\c", "/\\", 4, ~0u},
-      {"", "/", 0, ~0u},      {"abc", "/\\", 0, ~0u},  {"a/b\\c", "/\\", 99, ~0u},
-      {"abc", "", 0, ~0u},    {"a/b\\c", "/\\", 0, 3}, {"x.y.z", ".", 0, 3},
-      {"a/b\\c", "/\\", 2, 3}};
-  for (const auto& [t, set, start, expected] : cases)
-    EXPECT_EQ(string(t).find_last_of(text(set), start), expected) << t << " / " << set << start;
 }
 
 TEST(StringAlias, WrapsWithoutCopyingOrFreeing) {
@@ -182,23 +163,14 @@ TEST(MstringCopy, RefusedCopiesKeepTheOldText) {
   EXPECT_EQ((texts_t{grown.c_str(), empty.c_str()}), (texts_t{"keep", ""}));
 }
 
-TEST(MstringStorage, CopiesOwnTheirBuffers) {
-  fixed_t<8> a("abc");
-  fixed_t<8> b(a);
-  b[0] = 'X';
-  texts_t before_assignment{a.c_str()};
-  a = b;
-  EXPECT_NE(a.c_str(), b.c_str());
+TEST(MstringStorage, MoveTakesTheBuffer) {
   dyn_t d("dynamic");
-  dyn_t e(d);
-  EXPECT_NE(d.c_str(), e.c_str());
-  dyn_t f(std::move(d));  // takes the buffer: d is left with none
-  EXPECT_EQ(d.capacity(), 0u);
-  texts_t moved{f.c_str(), d.c_str()};
-  d = std::move(f);
-  static_cast<mstring_t&>(e) = string("through the base");
-  EXPECT_EQ((texts_t{before_assignment[0], a.c_str(), moved[0], moved[1], d.c_str(), e.c_str()}),
-            (texts_t{"abc", "Xbc", "dynamic", "", "dynamic", "through the base"}));
+  const char* buffer = d.c_str();
+  dyn_t f(std::move(d));
+  EXPECT_EQ((std::tuple{f.c_str(), d.capacity()}), (std::tuple{buffer, 0u}));
+  EXPECT_STREQ(d.c_str(), "");
+  static_cast<mstring_t&>(d) = string("through the base");
+  EXPECT_STREQ(d.c_str(), "through the base");
 }
 
 TEST(MstringStorage, ExactSizesAndFreshBuffersReadEmpty) {
@@ -242,21 +214,10 @@ TEST(MstringPrintf, DynamicNeverCutsFixedReportsTheCut) {
             (texts_t{"whole 1234", "cut 9876", "whole "}));
 }
 
-TEST(MstringReplace, CharacterInPlace) {
-  dyn_t s("a/b/c//"), empty;
-  s.replace('/', '\\');
-  texts_t once{s.c_str()};
-  s.replace('\\', 'y', 3);  // the third argument has no effect
-  EXPECT_EQ((texts_t{once[0], s.c_str()}), (texts_t{"a\\b\\c\\\\", "aybycyy"}));
-  empty.replace('a', 'b');
-  EXPECT_STREQ(empty.c_str(), "");
-}
-
 TEST(MstringReplace, TranslatedCopyGrowsByDoubling) {
   // initial capacity 0: a string that has no buffer yet
   const std::tuple<unsigned int, unsigned int, unsigned int> cases[] = {
-      {0, 0, 0},  {15, 0, 16}, {40, 0, 64}, {50, 4, 64}, {10, 10, 20},
-      {1, 0, 16}, {16, 0, 32}, {9, 10, 10}, {12, 10, 20}};
+      {0, 0, 0}, {15, 0, 16}, {40, 0, 64}, {50, 4, 64}, {16, 0, 32}, {9, 10, 10}, {12, 10, 20}};
   for (const auto& [source_length, initial_capacity, expected_capacity] : cases) {
     std::string src(source_length, 'a'), expected = src;
     for (std::size_t i = 0; i < src.size(); i += 3) src[i] = '/', expected[i] = '\\';
@@ -273,12 +234,11 @@ TEST(MstringReplace, TranslatedCopyGrowsByDoubling) {
 
 TEST(MstringReplace, SubstringIntoAnotherString) {
   // text, what, with, expected
-  const char* cases[][4] = {
-      {"", "a", "b", ""},          {"abab", "ab", "abab", "abababab"},
-      {"xyz", "xyz", "", ""},      {"no match", "zz", "y", "no match"},
-      {"abc", "", "x", "abc"},     {"$(A)/$(A)", "$(A)", "root", "root/root"},
-      {"aaa", "aa", "b", "ba"},    {"path/to/file", "/", "\\\\", "path\\\\to\\\\file"},
-      {"a.b.c", ".", "/", "a/b/c"}};
+  const char* cases[][4] = {{"", "a", "b", ""},
+                            {"abab", "ab", "abab", "abababab"},
+                            {"xyz", "xyz", "", ""},
+                            {"abc", "", "x", "abc"},
+                            {"aaa", "aa", "b", "ba"}};
   for (const auto& [t, what, with, expected] : cases) {
     dyn_t out("previous contents");
     EXPECT_TRUE(dyn_t(t).replace(&out, text(what), text(with))) << t;
@@ -326,15 +286,13 @@ TEST(StrHash, DesignedValues) {
 
 TEST(CStringHelpers, ChopAndSkipWhitespace) {
   // v_chop trims spaces, tabs and line ends only; v_skip_wspace skips "\f" and "\v" too.
-  const char* chops[][2] = {{"", ""},    {"\v", "\v"},   {" a b ", " a b"}, {"abc \t\r\n", "abc"},
-                            {"   ", ""}, {"x\n\n", "x"}, {"abc\f", "abc\f"}};
+  const char* chops[][2] = {{"", ""}, {" a b ", " a b"}, {"abc \t\r\n", "abc"}, {"abc\f", "abc\f"}};
   for (const auto& c : chops) {
     std::string buffer = c[0];
     quarn::v_chop(buffer.data());
     EXPECT_STREQ(buffer.c_str(), c[1]) << '"' << c[0] << '"';
   }
-  const char* skips[][2] = {
-      {"", ""}, {"x ", "x "}, {"\r\n", ""}, {"  \t\nx", "x"}, {"\f\vx y", "x y"}};
+  const char* skips[][2] = {{"", ""}, {"x ", "x "}, {"  \t\nx", "x"}, {"\f\vx y", "x y"}};
   for (const auto& c : skips) EXPECT_STREQ(quarn::v_skip_wspace(c[0]), c[1]) << c[0];
 }
 
@@ -344,11 +302,8 @@ TEST(CStringHelpers, BoundedLengthAndCopies) {
   EXPECT_EQ(guarded([](char* dst) { EXPECT_EQ(quarn::v_stpcpy_impl(dst, "abc"), dst + 3); }),
             padded("abc\0"s));
   // No zero padding after a copied terminator; exactly n characters get none.
-  const std::tuple<const char*, unsigned int, std::string> cases[] = {{"abc", 5, "abc\0"s},
-                                                                      {"abcdef", 3, "abc"},
-                                                                      {"abc", 3, "abc"},
-                                                                      {"", 4, "\0"s},
-                                                                      {"abc", 0, ""}};
+  const std::tuple<const char*, unsigned int, std::string> cases[] = {
+      {"abc", 5, "abc\0"s}, {"abcdef", 3, "abc"}, {"abc", 3, "abc"}, {"abc", 0, ""}};
   for (const auto& [src, n, bytes] : cases) {
     EXPECT_EQ(guarded([src = src, n = n](char* dst) {
                 // The answer points behind the last character copied.
@@ -361,23 +316,23 @@ TEST(CStringHelpers, BoundedLengthAndCopies) {
 }
 
 TEST(Format, TruncationAndTermination) {
-  // v_snprintf0 always terminates; both answer the full length, cut or not.
-  const std::tuple<bool, unsigned int, std::string> cases[] = {
-      {true, 4, "abc\0"s},      {true, 6, "abc45\0"s}, {true, 7, "abc456\0"s},
-      {true, 20, "abc456\0"s},  {true, 1, "\0"s},      {true, 0, ""},
-      {false, 4, "abc4"},       {false, 6, "abc456"},  {false, 7, "abc456\0"s},
-      {false, 20, "abc456\0"s}, {false, 1, "a"},       {false, 0, ""}};
-  for (const auto& [always_terminate, size, bytes] : cases) {
-    int length = 0;
-    std::string written = guarded([&, always_terminate = always_terminate, size = size](char* dst) {
-      length = always_terminate ? quarn::v_snprintf0(dst, size, "%s%d", "abc", 456)
-                                : quarn::v_snprintf(dst, size, "%s%d", "abc", 456);
-    });
-    EXPECT_EQ(length, 6) << always_terminate << " " << size;
-    EXPECT_EQ(written, padded(bytes)) << always_terminate << " " << size;
+  // v_snprintf0 always terminates, v_snprintf only when the text fits; both
+  // answer the full length, cut or not.
+  const std::string whole = "abc456";
+  for (bool always_terminate : {true, false}) {
+    for (unsigned int size = 0; size < 9; ++size) {
+      int length = 0;
+      std::string written = guarded([&](char* dst) {
+        length = always_terminate ? quarn::v_snprintf0(dst, size, "%s%d", "abc", 456)
+                                  : quarn::v_snprintf(dst, size, "%s%d", "abc", 456);
+      });
+      std::string bytes = (whole + '\0').substr(0, size);
+      if (always_terminate && size > 0) bytes.back() = '\0';
+      EXPECT_EQ(length, 6) << always_terminate << " " << size;
+      EXPECT_EQ(written, padded(bytes)) << always_terminate << " " << size;
+    }
   }
   EXPECT_EQ(quarn::v_scprintf("%d-%s", 12345, "ab"), 8);
-  EXPECT_EQ(quarn::v_scprintf("%s", ""), 0);
   EXPECT_EQ(guarded([](char* dst) { EXPECT_EQ(quarn::v_sprintf(dst, "%s=%d", "x", 3), 3); }),
             padded("x=3\0"s));
 }

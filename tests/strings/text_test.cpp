@@ -1,8 +1,7 @@
-// Reading text: the text parser on small texts whose readings are worked out
-// by hand; tokens (names packed into integers) against an independent
-// packing, and the string tokenizer; the command-line table with its limits
-// counted out by hand; the float text form's exact bit-pattern round trips and
-// decimal reading checked against the C library's strtod.
+// Reading text: the text parser on small hand-worked texts; tokens against an
+// independent packing; the string tokenizer; the command-line table and its
+// limits; the float text form's bit-pattern round trips and decimal reading
+// against the C library's strtod.
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
@@ -77,10 +76,8 @@ TEST(TextParser, TokensCommentsAndLines) {
   EXPECT_EQ(q.read_char(), 'a');
 
   quarn::text_parser_t empty;  // reads nothing before set_buffer
-  char buf[4];
   EXPECT_TRUE(empty.finished_reading());
   EXPECT_EQ(empty.read_char(), -1);
-  EXPECT_EQ(empty.read_token(buf, 3), 0u);
 }
 
 TEST(TextParser, Lines) {
@@ -108,10 +105,9 @@ TEST(TextParser, Numbers) {
   EXPECT_EQ((std::vector<int>{p.read_float(f, 0), p.read_float(f, -2), p.read_int(i, -2, 10)}),
             (std::vector<int>{0, -2, 0}));
 
-  parser_t tiny("1e-40 1.5f 99999999999");
+  parser_t tiny("1e-40 99999999999");
   EXPECT_EQ(tiny.read_float(f, 1), 1);
   EXPECT_EQ(f[0], 1e-40f);                 // subnormal, even with flush-to-zero on
-  EXPECT_EQ(tiny.read_float(f, 1), -1);    // the whole token must be the number
   EXPECT_EQ(tiny.read_int(i, 1, 10), -1);  // beyond int
 }
 
@@ -120,10 +116,8 @@ TEST(TextParser, Vectors) {
     const char* text;
     int min, max, expected;
   };
-  const case_t cases[] = {{"< 1 2 3 >", 3, 4, 3},   {"< 1 2 >", 3, 4, -1},
-                          {"1 2 3", 1, 4, -1},      {"< 1 2 3 4 5 >", 1, 4, -1},
-                          {"< 1 oops >", 1, 4, -1}, {"< 1 2", 1, 4, -1},
-                          {"< >", 0, 4, 0}};
+  const case_t cases[] = {{"< 1 2 3 >", 3, 4, 3},      {"< 1 2 >", 3, 4, -1}, {"1 2 3", 1, 4, -1},
+                          {"< 1 2 3 4 5 >", 1, 4, -1}, {"< 1 2", 1, 4, -1},   {"< >", 0, 4, 0}};
   for (const case_t& c : cases) {
     parser_t p(c.text);
     float v[4] = {};
@@ -164,9 +158,7 @@ TEST(TextParser, Blocks) {
   EXPECT_EQ(p.token(), "c");
 
   parser_t open("x {\n y }\n");
-  const char* before = open.report_parse_ptr();
   EXPECT_EQ(open.measure_block(), 0u);
-  EXPECT_EQ(open.report_parse_ptr(), before);
   EXPECT_EQ(open.report_current_line(), 0);
   EXPECT_FALSE(open.skip_block());
   EXPECT_TRUE(open.finished_reading());
@@ -179,10 +171,7 @@ TEST(TextParser, GetToken) {
   EXPECT_STREQ(dst, "key");
   EXPECT_STREQ(quarn::v_get_token("one two", dst, ' '), "two");  // after a blank delimiter
   EXPECT_STREQ(dst, "one");
-  EXPECT_STREQ(quarn::v_get_token("last", dst, ','), "");
-  EXPECT_STREQ(dst, "last");
   EXPECT_EQ(quarn::v_get_token("", dst, ','), nullptr);
-  EXPECT_EQ(quarn::v_get_token(nullptr, dst, ','), nullptr);
 
   qxtest::capture_sink_t sink;
   quarn::text_parser_t p;
@@ -204,18 +193,10 @@ unsigned long long reference_token(const std::string& name) {
 
 const unsigned long long POWER38_12 = 9065737908494995456ull;  // 38^12, below 2^63
 
-TEST(Tokens, DesignedValuesAndLimits) {
-  // "abc" = 11 + 12*38 + 13*38^2; twelve characters at most.
-  const std::tuple<const char*, unsigned long long> valid[] = {
-      {"", 0},  {"9", 10}, {"_", 37},  {"abc", 19239}, {"aBc", 19239},
-      {"0", 1}, {"z", 36}, {"a0", 49}, {"ABC", 19239}, {"____________", POWER38_12 - 1}};
-  for (const auto& [text, expected] : valid) {
-    unsigned long long token = 0xDEADBEEF;
-    EXPECT_TRUE(quarn::string_to_token(&token, string_alias_t(text))) << text;
-    EXPECT_TRUE(quarn::is_valid_token(string_alias_t(text))) << text;
-    EXPECT_EQ(token, expected) << text;
-  }
-  for (const char* text : {"abcdefghijklm", "a-b", "a b", "a.b", "\xe9t\xe9"}) {
+// Valid names, up to twelve characters, are checked against the reference
+// packing below; a refused name leaves the output alone.
+TEST(Tokens, LongerNamesAndOtherCharactersAreRefused) {
+  for (const char* text : {"abcdefghijklm", "a-b", "a.b", "\xe9t\xe9"}) {
     unsigned long long token = 0xDEADBEEF;
     EXPECT_FALSE(quarn::string_to_token(&token, string_alias_t(text))) << text;
     EXPECT_FALSE(quarn::is_valid_token(string_alias_t(text))) << text;
@@ -234,6 +215,7 @@ TEST(Tokens, RandomNamesRoundTripInLowerCase) {
     unsigned long long token;
     ASSERT_TRUE(quarn::string_to_token(&token, string_alias_t(name.c_str()))) << name;
     ASSERT_EQ(token, reference_token(name)) << name;
+    ASSERT_TRUE(quarn::is_valid_token(string_alias_t(name.c_str()))) << name;
     // Bit 63 is ignored when decoding.
     ASSERT_TRUE(quarn::token_to_string(&back, token) &&
                 quarn::token_to_string(&back63, token | 1ull << 63));
@@ -245,8 +227,8 @@ TEST(Tokens, DecodingEdgeValues) {
   // A zero digit ends the name even when higher digits follow; values from
   // 38^12 up (never made by string_to_token) decode digit by digit until the
   // first zero digit.
-  const std::tuple<unsigned long long, const char*> cases[] = {
-      {0, ""}, {38 * 11, ""}, {19239, "abc"}, {POWER38_12 + 19239, "abc"}};
+  const std::tuple<unsigned long long, const char*> cases[] = {{38 * 11, ""},
+                                                               {POWER38_12 + 19239, "abc"}};
   quarn::string_dyn_t<> s;
   for (const auto& [token, expected] : cases) {
     EXPECT_TRUE(quarn::token_to_string(&s, token)) << token;
@@ -276,23 +258,17 @@ TEST(StringTokenizer, SplitsAtAnyDelimiterSkippingEmptyFields) {
   const std::tuple<const char*, const char*, texts_t> cases[] = {
       {"", "/", {}},       {"a/b", nullptr, {"a/b"}},
       {"///", "/", {}},    {"//a//b/", "/", {"a", "b"}},
-      {"a", "/", {"a"}},   {"a b\tc", " \t", {"a", "b", "c"}},
-      {nullptr, "/", {}},  {"1 0 3\r\n", " \r\n", {"1", "0", "3"}},
-      {" x ", " ", {"x"}}, {"base/textures/wood.tga", "/.", {"base", "textures", "wood", "tga"}},
+      {nullptr, "/", {}},  {"a b\tc", " \t", {"a", "b", "c"}},
       {"abc", "", {"abc"}}};
   for (const auto& [text, delimiters, expected] : cases)
     EXPECT_EQ(split(text, delimiters), expected) << (text ? text : "(null)");
 }
 
 TEST(StringTokenizer, NullOutputSkipsATokenAndFixedOutputsCut) {
-  quarn::string_tokenizer_t tokenizer("one abcdefgh ij", " ");
+  quarn::string_tokenizer_t tokenizer("one abcdefgh", " ");
   quarn::string_fixed_t<4> token;
-  EXPECT_TRUE(tokenizer.get_token(nullptr));
-  EXPECT_TRUE(tokenizer.get_token(&token));
+  EXPECT_TRUE(tokenizer.get_token(nullptr) && tokenizer.get_token(&token));
   EXPECT_STREQ(token.c_str(), "abc");
-  EXPECT_TRUE(tokenizer.has_token());
-  EXPECT_TRUE(tokenizer.get_token(&token));
-  EXPECT_STREQ(token.c_str(), "ij");
   EXPECT_FALSE(tokenizer.has_token());
 }
 
@@ -323,7 +299,6 @@ TEST(CommandLine, OptionGroups) {
   const std::tuple<const char*, unsigned int, unsigned int, texts_t> cases[] = {
       {"-x", 1, 7, {"-x"}},           {"-size", 2, 5, {"-size", "1"}},
       {"prog", 0, 0, {"prog"}},       {"-SIZE", 1, CDL_NOT_FOUND, {}},
-      {"-fast", 0, 4, {"-fast"}},     {"-size", 8, CDL_NOT_FOUND, {}},
       {"640", 0, 2, {"640", "480"}},  {nullptr, 0, CDL_NOT_FOUND, {}},
       {"prog", 1, CDL_NOT_FOUND, {}}, {"-size", 1, 1, {"-size", "640", "480"}},
       {"-siz", 1, CDL_NOT_FOUND, {}}, {"-size", 0xFFFFFFFFu, CDL_NOT_FOUND, {}}};
@@ -376,19 +351,12 @@ TEST(CommandLine, ArgumentsThatDoNotFitAreRefusedWhole) {
 TEST(CommandLine, ReinitReplacesEverything) {
   init({"prog", "-x", "1", "2"});
   EXPECT_EQ(cdl_param("-x", 1), 1u);
-  init({"other", "-y"});
-  EXPECT_EQ(group(), (texts_t{"other", "-y"}));  // the group starts over
-  EXPECT_EQ(cdl_argv(2), nullptr);
+  // The table's own texts handed back: the group starts over, the old entries go.
+  init({cdl_argv(2), cdl_argv(1), nullptr, "-z"});
+  EXPECT_EQ(group(), (texts_t{"2", "1", "(null)", "-z"}));
+  EXPECT_EQ(cdl_argv(4), nullptr);
   EXPECT_EQ(cdl_param("-x", 0), CDL_NOT_FOUND);
-
-  // Handing back the table's own texts, in another order.
-  init({"one", "two", "three"});
-  init({cdl_argv(2), cdl_argv(1), cdl_argv(0)});
-  EXPECT_EQ(group(), (texts_t{"three", "two", "one"}));
-
-  init({"p", nullptr, "-z"});
-  EXPECT_EQ(cdl_argv(1), nullptr);
-  EXPECT_EQ(cdl_param("-z", 0), 2u);
+  EXPECT_EQ(cdl_param("-z", 0), 3u);
 
   const char* some[] = {"p"};
   for (auto [argc, argv] : {std::pair{0, some}, {-5, nullptr}, {-1, some}, {3, nullptr}}) {
@@ -436,9 +404,8 @@ TEST(FloatText, HexFormsRoundTripEveryClassOfBitPattern) {
 }
 
 TEST(FloatText, MalformedTextIsRefusedAndLeavesTheOutputAlone) {
-  const char* refused[] = {"1.5ff", "&3f80000g", "1.5 ",  "1.5e",  "abc",       "1,5",
-                           "--1",   "+-1",       "1.5fx", "0x1p3", "$1234567g", "ff",
-                           " ",     "&0x",       "&x1",   "& ",    "&-",        "&1 "};
+  const char* refused[] = {"1.5ff", "&3f80000g", "1.5 ", "1.5e", "abc", "1,5", "--1", "+-1",
+                           "0x1p3", "$1234567g", " ",    "&0x",  "&x1", "& ",  "&1 "};
   for (const char* text : refused) {
     float out = 42.0f;
     EXPECT_FALSE(parse(text, &out)) << '"' << text << '"';
@@ -450,12 +417,12 @@ TEST(FloatText, MalformedTextIsRefusedAndLeavesTheOutputAlone) {
 // "0x", saturation); text without any number is 0.
 TEST(FloatText, UnsignedConversionRulesOfTheHexForms) {
   const std::pair<bits_t, std::vector<const char*>> cases[] = {
-      {0, {"", "f", "&", "$", "&0"}},  // short and upper-case digits are read too
+      {0, {"", "f", "&"}},  // short and upper-case digits are read too
       {0xC0000000u, {"&C0000000"}},
       {1, {"&+0X1"}},
-      {0x3F800000u, {"&0x3f800000", "& 3f800000", "$0x0000803f"}},
+      {0x3F800000u, {"& 3f800000", "$0x0000803f"}},
       {0x80000000u, {"&-80000000"}},
-      {~0u, {"&-1", "&123456789", "&-100000000", "$-1", "$12345678f"}}};
+      {~0u, {"&-1", "&123456789", "&-100000000", "$12345678f"}}};
   for (const auto& [bits, texts] : cases) {
     for (const char* text : texts) {
       float out = 42.0f;
@@ -490,10 +457,9 @@ TEST(FloatText, DecimalTextAgreesWithStrtod) {
     ASSERT_EQ(std::bit_cast<bits_t>(out), strtod_bits(text)) << text;
     ASSERT_TRUE(i % 3 != 0 || std::bit_cast<bits_t>(out) == bits) << "9 digits round-trip " << text;
   }
-  std::vector<std::string> edges = {"1.5f",  "1.5",   "-2.25",   "+2",          " 7",
-                                    "1e3f",  "-0",    "0",       "inf",         "-inf",
-                                    "1e39",  "-1e39", "1e400",   "-1e400",      "1e-400",
-                                    "1e-45", "7e-46", "-1e-400", "3.4028235e38"};
+  std::vector<std::string> edges = {"1.5f",  "+2",    " 7",          "1e3f",  "-0",
+                                    "inf",   "-inf",  "1e39",        "-1e39", "1e-400",
+                                    "1e-45", "7e-46", "3.4028235e38"};
   edges.push_back("0." + std::string(56, '0') + "1e-300");
   edges.push_back("1" + std::string(54, '0') + "e300");
   // Exponents that overflowed a long before they were read with saturation.
