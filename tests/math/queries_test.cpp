@@ -355,22 +355,17 @@ TEST(Queries, SideTests) {
 
 TEST(Queries, EdgesAgainstPlanes) {
   const vec4 plane{0, 0, 1, -2};  // z = 2
-  struct {
-    vec3 a, b;
-    int side;
-    vec3 out;
-  } edges[] = {
-      {{1, 1, 0}, {1, 1, 1}, 1, {1, 1, 2}},         // ahead, past b
-      {{1, 1, 3}, {1, 1, 4}, -1, {1, 1, 2}},        // behind a, still written
-      {{0, 0, 0}, {1, 0, 0}, 0, {9, 9, 9}},         // parallel: untouched
-      {{5, 5, 5}, {5, 5, 5.00001f}, 1, {5, 5, 5}},  // shorter than 1e-4: a itself
-  };
-  vec3 out;
-  for (const auto& c : edges) {
-    out = {9, 9, 9};
-    EXPECT_EQ(quarn::compute_edge_plane_intersection(c.a, c.b, plane, &out, 1e-6f), c.side);
-    EXPECT_EQ(out, c.out);
-  }
+  vec3 out{9, 9, 9};
+  EXPECT_EQ(quarn::compute_edge_plane_intersection({1, 1, 0}, {1, 1, 1}, plane, &out, 1e-6f), 1);
+  EXPECT_EQ(out, (vec3{1, 1, 2}));  // ahead, past b
+  EXPECT_EQ(quarn::compute_edge_plane_intersection({1, 1, 3}, {1, 1, 4}, plane, &out, 1e-6f), -1);
+  EXPECT_EQ(out, (vec3{1, 1, 2}));  // behind a, still written
+  out = {9, 9, 9};
+  EXPECT_EQ(quarn::compute_edge_plane_intersection({0, 0, 0}, {1, 0, 0}, plane, &out, 1e-6f), 0);
+  EXPECT_EQ(out, (vec3{9, 9, 9}));
+  EXPECT_EQ(quarn::compute_edge_plane_intersection({5, 5, 5}, {5, 5, 5.00001f}, plane, &out, 1e-6f),
+            1);
+  EXPECT_EQ(out, (vec3{5, 5, 5}));  // shorter than 1e-4: a itself
   // Box of half-height 0.5: the plane moves to z = 1.5.
   EXPECT_TRUE(quarn::compute_edge_plane_intersection({0, 0, 0}, {0, 0, 1}, plane, &out,
                                                      {3, 3, 0.5f}, 1e-6f));
