@@ -85,8 +85,6 @@ TEST(Aabox, TransformsBoundTheTransformedCorners) {
 
 TEST(Sphere, ContainmentSegmentsAndMerging) {
   const sphere_t s{{0, 0, 0}, 1};
-  EXPECT_TRUE(s.intersects(vec3{-5, 0.5f, 0}, vec3{5, 0.5f, 0}));
-  EXPECT_FALSE(s.intersects(vec3{2, 0, 0}, vec3{5, 0, 0}));
   EXPECT_FALSE(s.contains(vec3{1, 0, 0}));  // the surface is outside
   EXPECT_FALSE(s.intersects(sphere_t{{2, 0, 0}, 1}));
   EXPECT_TRUE(s.intersects(sphere_t{{1.9f, 0, 0}, 1}));
