@@ -1,9 +1,7 @@
-// The dispatch table: which versions each CPU mask binds, and the SSE and AVX
-// versions against the plain ones on random data (strides, aliasing and odd
-// record layouts included). They sum in the plain versions' order, so their
-// results must be identical, not merely close.
+// The dispatch table: which versions each CPU mask binds. What each bound
+// version computes is checked under every binding by the matrix and batch
+// transform tests (for_each_code_path).
 #include <cstring>
-#include <vector>
 
 #include "qxcore/math/batch_transforms.h"
 #include "qxcore/math/float_ops.h"
@@ -83,88 +81,6 @@ TEST(MathDispatch, MasksChooseTheVersions) {
     EXPECT_NE(widest.point_fast, sse.point_fast);
   }
 #endif
-}
-
-// Products with every aliasing, the inverse (singular matrices too) and the
-// batch transforms over every pair of record layouts, in place and shifted by
-// one record, for the SSE versions and, where the processor has AVX, the wider
-// ones.
-TEST(MathDispatch, SimdVersionsEqualPlainOnes) {
-  rebind_on_exit_t restore;
-  const bound_t plain = bound_with(quarn::MATH_CPU_FORCE_PLAIN);
-  for (const bool wide : {false, true}) {
-    SCOPED_TRACE(wide ? "widest" : "SSE");
-    const bound_t simd = bound_with(SSE_FLAGS, wide);
-    std::mt19937 rng(51);
-    std::uniform_int_distribution<int> small(-2, 2);
-    for (int i = 0; i < 20000; ++i) {
-      // Magnitudes over a wide range, so rounding differences would show.
-      const float scale = std::ldexp(1.0f, int(rng() % 40) - 20);
-      const mat4 a = random_mat4(rng, -scale, scale), b = random_mat4(rng, -1, 1);
-      mat4 want, got;
-      plain.no(&want, &a, &b);
-      for (product_fn s : {simd.lo, simd.ro, simd.no}) {
-        s(&got, &a, &b);
-        ASSERT_EQ(std::memcmp(&want, &got, sizeof got), 0) << i;
-        got = a;  // out = a
-        s(&got, &got, &b);
-        ASSERT_EQ(std::memcmp(&want, &got, sizeof got), 0) << i;
-        got = b;  // out = b
-        s(&got, &a, &got);
-        ASSERT_EQ(std::memcmp(&want, &got, sizeof got), 0) << i;
-      }
-      mat4 m = random_mat4(rng, -4, 4);
-      if (i % 4 == 0)  // singular and near-singular integer matrices too
-        for (float& e : m.m) e = float(small(rng));
-      got = m;
-      const bool ok = plain.inverse(&want, &m);
-      ASSERT_EQ(simd.inverse(&got, &got), ok);
-      ASSERT_EQ(std::memcmp(&want, &got, sizeof got), 0) << i;
-    }
-
-    const struct {
-      const char* name;
-      transform_fn plain, simd;
-    } pairs[] = {{"point", plain.point, simd.point},
-                 {"point_fast", plain.point_fast, simd.point_fast},
-                 {"normal", plain.normal, simd.normal},
-                 {"normal_fast", plain.normal_fast, simd.normal_fast}};
-    const unsigned int layouts[][2] = {{12, 0}, {16, 0}, {32, 4}, {13, 1}, {20, 8}, {0, 0}};
-    const unsigned int count = 1001;
-    // Both versions on copies of `bytes`, records from `in` bytes to `out` bytes.
-    auto agree = [&](const auto& p, const mat4& m, const std::vector<unsigned char>& bytes,
-                     std::size_t in, std::size_t out, unsigned int n, unsigned int in_stride,
-                     unsigned int out_stride) {
-      std::vector<unsigned char> x = bytes, y = bytes;
-      p.plain(reinterpret_cast<vec3*>(x.data() + out), reinterpret_cast<const vec3*>(x.data() + in),
-              &m, n, out_stride, in_stride);
-      p.simd(reinterpret_cast<vec3*>(y.data() + out), reinterpret_cast<const vec3*>(y.data() + in),
-             &m, n, out_stride, in_stride);
-      return x == y;
-    };
-    for (const auto& p : pairs)
-      for (const auto& lin : layouts)
-        for (const auto& lout : layouts) {
-          if (lout[0] == 0) continue;  // every input on the same record is fine; outputs are not
-          mat4 m = random_mat4(rng, -3, 3);
-          if (rng() % 2) m.m[12] = m.m[13] = m.m[14] = 0, m.m[15] = 1;  // affine half of the time
-          // Input records first, then the output records after a gap of 0x5A bytes.
-          const std::size_t out_at = count * lin[0] + 64;
-          std::vector<unsigned char> bytes(out_at + count * lout[0] + 64, 0x5A);
-          for (std::size_t k = 0; k + 4 <= out_at; k += 4) {
-            const float f = uniform(rng, -100, 100);
-            std::memcpy(&bytes[k], &f, 4);
-          }
-          ASSERT_TRUE(agree(p, m, bytes, lin[1], out_at + lout[1], count, lin[0], lout[0]))
-              << p.name << " in " << lin[0] << " out " << lout[0];
-          if (lin[0] == 0) continue;
-          ASSERT_TRUE(agree(p, m, bytes, lin[1], lin[1], count, lin[0], lin[0]))
-              << p.name << " in place " << lin[0];
-          // Overlapping but shifted by one record: both go record by record.
-          ASSERT_TRUE(agree(p, m, bytes, 0, lin[0], count - 1, lin[0], lin[0]))
-              << p.name << " shifted " << lin[0];
-        }
-  }
 }
 
 TEST(MathDispatch, FloatEntriesAreTheExactOperations) {

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "qxcore/math/mat.h"
+#include "qxcore/math/math_dispatch.h"
 #include "qxcore/math/quat.h"
 #include "qxcore/math/vec.h"
 
@@ -31,6 +32,26 @@ using d4 = std::array<double, 4>;
 // Row-major 4×4 in double: element (r, c) at 4r + c. A point p maps to
 // Σc M(r, c)·p_c with p_3 = 1 (column vectors).
 using dmat = std::array<double, 16>;
+
+// Runs `f` under each binding of the vectorised entries: the plain versions,
+// SSE, and the widest units the processor has (the binding at load, which
+// is restored afterwards). The reference comparisons thus cover every version.
+template <class F>
+void for_each_code_path(F f) {
+  constexpr unsigned int sse = quarn::MATH_CPU_FPU | quarn::MATH_CPU_SSE;
+  const struct {
+    const char* name;
+    unsigned int flags;
+    bool wide;
+  } paths[] = {{"plain", quarn::MATH_CPU_FORCE_PLAIN | sse, true},
+               {"SSE", sse, false},
+               {"widest", sse, true}};
+  for (const auto& p : paths) {
+    SCOPED_TRACE(p.name);
+    quarn::math_bind_code_paths(p.flags, p.wide);
+    f();
+  }
+}
 
 inline float uniform(std::mt19937& rng, float lo, float hi) {
   return std::uniform_real_distribution<float>(lo, hi)(rng);

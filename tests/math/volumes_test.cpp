@@ -85,8 +85,6 @@ TEST(Aabox, TransformsBoundTheTransformedCorners) {
 
 TEST(Sphere, ContainmentSegmentsAndMerging) {
   const sphere_t s{{0, 0, 0}, 1};
-  EXPECT_TRUE(s.intersects(vec3{-5, 0.5f, 0}, vec3{5, 0.5f, 0}));
-  EXPECT_FALSE(s.intersects(vec3{2, 0, 0}, vec3{5, 0, 0}));
   EXPECT_FALSE(s.contains(vec3{1, 0, 0}));  // the surface is outside
   EXPECT_FALSE(s.intersects(sphere_t{{2, 0, 0}, 1}));
   EXPECT_TRUE(s.intersects(sphere_t{{1.9f, 0, 0}, 1}));
@@ -270,10 +268,6 @@ TEST(Frustum, CullsAgainstPointsPlacedInCameraSpace) {
 
 TEST(Projection, MatricesMapTheViewVolumeToClipSpace) {
   mat4 m, inv;
-  const quarn::rect_t square{0, 640, 640, 0};
-  quarn::r_frustum_projection_matrix(&m, square, 1, 100, 90);
-  EXPECT_FLOAT_EQ(m.m[0], 1);
-  EXPECT_FLOAT_EQ(m.m[5], 1);
   auto ndc = [](const mat4& p, const d3& v) {
     const d4 c = dapply(to_d(p), {v[0], v[1], v[2], 1});
     return d3{c[0] / c[3], c[1] / c[3], c[2] / c[3]};
