@@ -90,10 +90,6 @@ TEST(ConvertingDevice, TheRealConverterRunsOnlyWhenASourceChanged) {
 
   std::string image = game.open("/tex/a.tga", 1);
   ASSERT_EQ(image.size(), 18u + 24u);
-  EXPECT_EQ(image[2], 2);                                      // uncompressed true colour
-  EXPECT_EQ(image.substr(12, 4), std::string("\3\0\2\0", 4));  // 3 x 2
-  EXPECT_EQ(image[16], 32);
-  EXPECT_EQ(image[17] & 0x20, 0);  // bottom row first
   EXPECT_EQ(image.substr(18), converted_pixels);
   EXPECT_EQ(game.open("/tex/a.tga", 0), image);
   EXPECT_TRUE(quarn::ufs_file_exists(s("/tex/a.tga")));
