@@ -292,7 +292,13 @@ TEST(Devices, ReadSeekStatusAndLocation) {
 TEST(Zipfs, LookupsAreExactAndReadOnly) {
   qxtest::mounts_t mounts;
   mounts.add(quarn::FS_DEVICE_ARCHIVE, ARCHIVES + "/python_stored.zip", 10);
+  // The root's status through the device carries the archive's time.
+  struct stat archive;
+  ASSERT_EQ(::stat((ARCHIVES + "/python_stored.zip").c_str(), &archive), 0);
   quarn::fs_stat_t status;
+  ASSERT_TRUE(quarn::fs_stat(s("/"), &status, quarn::FS_TYPE_VIRTUAL));
+  EXPECT_EQ(std::tuple(status.is_directory, status.size, status.time),
+            std::tuple(1u, 0u, archive.st_mtime));
   // Case matters (the member is "A.wav"), a file ends the walk, and a
   // directory opens as an empty file that says it is a directory.
   EXPECT_EQ(read_all("/sounds/a.wav"), "<missing>");
