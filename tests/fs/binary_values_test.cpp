@@ -85,19 +85,13 @@ TEST(BinaryValues, MathLayoutsAndPartialTransfers) {
   qxtest::temp_dir_t dir;
   file_ptr f(fs_create(qxtest::s(dir / "values.bin"), FS_TYPE_NATIVE));
   std::string bytes;
-  check_layout(vec_t<float, 2>{1, 2}, 2, false, f.get(), &bytes);
+  // Every other type goes through the same float loop; these cover the longest
+  // one and a member order that differs from the struct's (w first).
   check_layout(vec_t<float, 3>{1, 2, 3}, 3, false, f.get(), &bytes);
-  check_layout(vec_t<float, 4>{1, 2, 3, 4}, 4, false, f.get(), &bytes);
-  check_layout(mat_sq_t<float, 2>{{1, 2, 3, 4}}, 4, false, f.get(), &bytes);
-  check_layout(mat_sq_t<float, 3>{{1, 2, 3, 4, 5, 6, 7, 8, 9}}, 9, false, f.get(), &bytes);
   check_layout(mat_sq_t<float, 4>{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}}, 16,
                false, f.get(), &bytes);
-  check_layout(quat_t{1, 2, 3, 4}, 4, false, f.get(), &bytes);  // w first
-  check_layout(placement_t{{1, 2, 3}, {4, 5, 6, 7}}, 7, false, f.get(), &bytes);
+  check_layout(quat_t{1, 2, 3, 4}, 4, false, f.get(), &bytes);
   check_layout(placement_scale_t{{1, 2, 3}, 4, {5, 6, 7, 8}}, 8, false, f.get(), &bytes);
-  check_layout(placement_nonuniform_t{{1, 2, 3}, {4, 5, 6}, {7, 8, 9, 10}}, 10, false, f.get(),
-               &bytes);
-  check_layout(sphere_t{{1, 2, 3}, 4}, 4, false, f.get(), &bytes);
   check_layout(aabox_t{{1, 2, 3}, {4, 5, 6}}, 6, true, f.get(), &bytes);
   f.reset();
   EXPECT_EQ(qxtest::temp_dir_t::read(dir / "values.bin"), bytes);

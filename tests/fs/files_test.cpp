@@ -39,7 +39,9 @@ file_ptr native_create(const std::string& path) {
   return file_ptr(quarn::fs_create(s(path), FS_TYPE_NATIVE));
 }
 
-TEST(NativeFiles, ReadWriteSeekAndStatus) {
+// Reading, seeking and status are checked for every device kind with the
+// mount table; here, what only a writable host file does.
+TEST(NativeFiles, WritesInterleavedWithReads) {
   qxtest::temp_dir_t dir;
   file_ptr f = native_create(dir / "a/b/c.bin");  // parent directories are made
   ASSERT_NE(f, nullptr);
@@ -49,24 +51,8 @@ TEST(NativeFiles, ReadWriteSeekAndStatus) {
   f->flush();
   EXPECT_EQ(f->position(), 16u);
   EXPECT_EQ(f->size(), 16u);
-  EXPECT_TRUE(f->eof());
-
-  // Seeking to the position itself needs no stream call.
-  const qxtest::seek_t seeks[] = {{4, 0, true, 4},   {2, 1, true, 6},      {-3, 2, true, 13},
-                                  {0, 3, false, 13}, {-100, 0, false, 13}, {13, 0, true, 13}};
-  qxtest::expect_seeks(f.get(), seeks);
-  char tail[3];
-  ASSERT_TRUE(f->read(tail, 3));
-  EXPECT_EQ(std::string(tail, 3), "l-7");
-  // A short read moves nothing and reports the shortfall.
-  ASSERT_TRUE(f->seek(10, 0));
-  char rest[10];
-  EXPECT_FALSE(f->read(rest, 10));
-  EXPECT_EQ(f->get_error(), quarn::FS_ERROR_READ_WRITE);
-  EXPECT_EQ(f->position(), 10u);
-  EXPECT_TRUE(f->read(rest, 6));
-  EXPECT_EQ(std::string(rest, 6), "tail-7");
   // Reading, then writing at once on the same stream.
+  char rest[8];
   ASSERT_TRUE(f->seek(2, 0));
   ASSERT_TRUE(f->read(rest, 2));
   ASSERT_TRUE(f->write("##", 2));
@@ -75,22 +61,14 @@ TEST(NativeFiles, ReadWriteSeekAndStatus) {
   f->flush();
   EXPECT_EQ(qxtest::temp_dir_t::read(dir / "a/b/c.bin"), "0123##6789tail-7");
 
-  quarn::fs_stat_t status;
-  ASSERT_TRUE(f->stat(&status));
-  struct stat host;
-  ASSERT_EQ(::stat((dir / "a/b/c.bin").c_str(), &host), 0);
-  EXPECT_EQ(std::tuple(status.time, status.size, status.is_directory),
-            std::tuple(host.st_mtime, 16u, 0u));
-
   // Asynchronous transfers are finished when they are handed back.
   ASSERT_TRUE(f->seek(2, 0));
   std::unique_ptr<quarn::fs_request_t> w(f->write_async("abcd", 4));
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(std::tuple(w->is_done(), w->transferred(), w->start()), std::tuple(true, 4u, 2u));
   f->seek(0, 0);
-  char back[8];
-  std::unique_ptr<quarn::fs_request_t> r(f->read_async(back, 8));
-  EXPECT_EQ(std::string(back, 8), "01abcd67");
+  std::unique_ptr<quarn::fs_request_t> r(f->read_async(rest, 8));
+  EXPECT_EQ(std::string(rest, 8), "01abcd67");
   EXPECT_EQ(f->position(), 8u);
 }
 

