@@ -76,6 +76,29 @@ TEST(BmemManager, MisuseAndRefusalAnswerNull) {
   pool.free(nullptr);  // ignored
 }
 
+// Under AddressSanitizer (as CI builds it) a free pool element is poisoned:
+// touching it after release is caught like a use after free.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QXTEST_UNDER_ASAN 1
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+#define QXTEST_UNDER_ASAN 1
+#endif
+#ifdef QXTEST_UNDER_ASAN
+TEST(BmemManagerDeathTest, UseAfterReleaseToThePoolIsCaught) {
+  EXPECT_DEATH(
+      {
+        quarn::bmem_manager_t pool;
+        pool.set_pars(16, 4);
+        auto* p = static_cast<volatile int*>(pool.alloc());
+        pool.free(const_cast<int*>(p));
+        p[1] = 42;
+      },
+      "use-after-poison");
+}
+#endif
+
 using quarn::vdatalist_node_t;
 using quarn::vdatalist_t;
 using quarn::vptrlist_node_t;
