@@ -1,6 +1,7 @@
 // Unit lifetimes beyond what the names model replays: releases, destroy
 // cascades through arrays, clones, proxies in the garbage list, and the
 // default resource tie's reports.
+#include "tests/support/counting_hooks.h"
 #include "tests/units/units_fixture.h"
 
 namespace qxtest {
@@ -74,6 +75,25 @@ TEST_F(units_test, clones_copy_values_clone_owned_units_and_share_links) {
   ASSERT_EQ(copy->link_a.size(), 1u);
   EXPECT_EQ(copy->link_a[0], nullptr);  // a link to a dead unit copies as null
   EXPECT_EQ(dead->get_ref_count(), 1u);
+}
+
+// A copy that cannot be finished is reported and its memory goes back at once;
+// only its owned clone, handed out already, waits in the garbage list.
+TEST_F(units_test, a_failed_clone_reports_and_returns_its_copy_at_once) {
+  all_types_t* source = make<all_types_t>();
+  owner_ptr_t<all_types_t> hold = source;
+  source->set_name("failing");
+  source->own = make<body_t>();
+  make<unit_t>()->destroy_unowned();  // the garbage list has its buffer from now on
+  unit_system_t::clean_garbage();
+  std::size_t live = allocation_stats().live;
+  EXPECT_EQ(source->clone(), nullptr);  // the default tie cannot clone
+  EXPECT_EQ(allocation_stats().live, live + 1);
+  EXPECT_EQ(unit_system_t::get_garbage_count(), 1u);
+  std::vector<std::string> errors = sink.errors();
+  ASSERT_GE(errors.size(), 2u);
+  EXPECT_EQ(errors[1], "[unit] Failed to clone the the attribute 'res' of unit 'failing' (type "
+                       "'all_types').");
 }
 
 TEST_F(units_test, the_garbage_list_follows_deletions) {

@@ -43,6 +43,14 @@ TEST_F(units_test, names_are_dotted_tokens_found_however_the_dots_run) {
   // The proxies' form takes "_nameless" names.
   owner_ptr_t<unit_proxy_u> proxy = make<unit_proxy_u>();
   EXPECT_TRUE(proxy->set_name("_nameless.0000.0001", false));
+  // A loader binds a proxy's name to the unit it stood for: the unit's old
+  // name goes, the proxy's is found at the unit.
+  ASSERT_TRUE(proxy->set_name("scene.lamp", false));
+  proxy->move_name_to(a.get());
+  EXPECT_TRUE(proxy->is_nameless());
+  EXPECT_EQ(unit_system_t::find_unit("scene.lamp"), a.get());
+  EXPECT_EQ(unit_system_t::find_unit("level.door"), nullptr);
+  EXPECT_EQ(name_of(a), "scene.lamp");
 }
 
 TEST_F(units_test, nameless_units_name_themselves_by_their_address) {

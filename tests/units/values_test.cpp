@@ -73,6 +73,15 @@ TEST_F(units_test, each_value_type_serves_exactly_its_attribute_types) {
     EXPECT_EQ(array ? u->set_value(a, 0u, "ab") : u->set_value(a, string_alias_t("ab")), text)
         << a->name.c_str();
   }
+  // Views of the stored string and array serve their own type only.
+  const mstring_t* view = nullptr;
+  EXPECT_TRUE(u->get_value(attr("s"), &view));
+  EXPECT_EQ(view, &u->s);
+  EXPECT_FALSE(u->get_value(attr("tok"), &view));
+  const array_t<int>* ints = nullptr;
+  EXPECT_TRUE(u->get_value(attr("e_a"), &ints));
+  EXPECT_EQ(ints, &u->e_a);
+  EXPECT_FALSE(u->get_value(attr("s64_a"), &ints));
 }
 
 TEST_F(units_test, arrays_grow_only_by_append_and_prepend) {
